@@ -1,0 +1,5 @@
+if(QD_SANITIZE)
+    set(QD_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_compile_options(${QD_SANITIZER_FLAGS})
+    add_link_options(${QD_SANITIZER_FLAGS})
+endif()
