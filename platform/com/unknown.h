@@ -26,11 +26,15 @@ using LPUNKNOWN = IUnknown*;
 template <typename I>
 struct InterfaceId;
 
-#define QD_DECLARE_IID(Interface, iid)                  \
-    inline constexpr IID IID_##Interface = iid;         \
-    template <>                                         \
-    struct InterfaceId<Interface> {                     \
-        static constexpr const IID& value = IID_##Interface; \
+#define QD_DECLARE_IID(Interface, iid)       \
+    inline constexpr IID IID_##Interface = iid; \
+    QD_BIND_IID(Interface, IID_##Interface)
+
+// For an interface whose IID constant is defined elsewhere (shared identifier headers).
+#define QD_BIND_IID(Interface, iidConstant)                \
+    template <>                                            \
+    struct InterfaceId<Interface> {                        \
+        static constexpr const IID& value = iidConstant;   \
     }
 
 template <>
