@@ -17,5 +17,5 @@ while IFS= read -r target; do
     "$target" -max_total_time="$seconds" -print_final_stats=0 "$scratch/$name" 2>"$scratch/$name.log" ||
         { tail -40 "$scratch/$name.log"; echo "fuzz: $name FAILED"; exit 1; }
     found=$((found + 1))
-done < <(find "$build/bin" -maxdepth 1 -type f -name '*_fuzz' -perm -u+x | sort)
+done < <(find "$build/bin" -maxdepth 1 -type f -name '*_fuzzer' -perm -u+x | sort)
 echo "fuzz: $found targets ran clean"

@@ -24,6 +24,7 @@ const std::unordered_map<std::uint32_t, const char*>& KnownTexts() {
         {0x80040154, "Class not registered."},
         {0x800401F0, "CoInitialize has not been called."},
         {0x800401F3, "Invalid class string."},
+        {0x80010106, "Cannot change thread mode after it is set."},
         {0x800401F8, "DLL for class not found."},
         {0x800401F9, "Error in the DLL."},
         {0x800401E4, "Invalid syntax."},

@@ -65,3 +65,9 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 static_assert(sizeof(SYSTEMTIME) == 16);
+
+// 100 ns intervals since 1601-01-01 UTC, split in two halves.
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};

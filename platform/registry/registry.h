@@ -5,6 +5,8 @@
 // Every call returns a platform error code (ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ...).
 #pragma once
 
+#include <string>
+
 #include "platform/com/hresult.h"
 #include "platform/com/types.h"
 
@@ -32,6 +34,12 @@ inline constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 inline constexpr REGSAM KEY_READ = 0x20019;
 inline constexpr REGSAM KEY_WRITE = 0x20006;
 inline constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+
+// A subkey path that starts with "\" or has an empty name inside ("a\\b").
+inline constexpr LONG ERROR_BAD_PATHNAME = 161;
+// A wide name or string has a character that code page 932, in which the hives keep text,
+// cannot hold; nothing is stored rather than a changed text.
+inline constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
 
 inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
@@ -65,3 +73,6 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, con
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName);
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 LONG RegDeleteTreeW(HKEY key, LPCWSTR subKey);
+
+// The whole hive of a root key (HKEY_CURRENT_USER, ...) as .reg text, as the hive file holds it.
+LONG RegExportHiveText(HKEY root, std::string* text);

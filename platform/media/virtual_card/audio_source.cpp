@@ -1,0 +1,63 @@
+#include "platform/media/virtual_card/audio_source.h"
+
+#include "platform/media/device_lost.h"
+#include "platform/media/gst_helpers.h"
+#include "platform/media/virtual_card/card_caps.h"
+#include "platform/media/virtual_card/gate_probe.h"
+
+namespace media {
+
+std::unique_ptr<VirtualAudioSource> VirtualAudioSource::Create(const char* name) {
+    std::unique_ptr<VirtualAudioSource> source(new VirtualAudioSource());
+    if (!source->Build(name)) return nullptr;
+    return source;
+}
+
+VirtualAudioSource::~VirtualAudioSource() {
+    if (bin_) gst_object_unref(bin_);
+}
+
+bool VirtualAudioSource::Build(const char* name) {
+    bin_ = gst_bin_new(name);
+    gst_object_ref_sink(bin_);
+    tone_ = MakeElement("audiotestsrc", "tone");
+    caps_ = MakeElement("capsfilter", "capture-caps");
+    if (!AddElements(GST_BIN(bin_), {tone_, caps_})) return false;
+    // 10 ms buffers at 48 kHz: short enough for a capture latency like a sound card's.
+    g_object_set(tone_, "is-live", TRUE, "volume", 0.4, "samplesperbuffer", 480, nullptr);
+    SetToneFrequency(ToneFrequencyForChannel(1));
+    if (!gst_element_link(tone_, caps_)) return false;
+    SetFilterCaps(caps_, AudioCapsFor(format_));
+
+    GstOwned<GstPad> out(gst_element_get_static_pad(caps_, "src"));
+    AttachFrameGate(out.get(), gate_, Numbering::Keep);
+    capture_ = ExposeOutput(GST_BIN(bin_), out.get(), "capture");
+    return true;
+}
+
+bool VirtualAudioSource::SetFormat(const AudioFormat& format) {
+    GstState current = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(bin_, &current, &pending, 0);
+    if (!IsAudioCapability(format) || current > GST_STATE_READY || pending > GST_STATE_READY) return false;
+    format_ = format;
+    SetFilterCaps(caps_, AudioCapsFor(format_));
+    return true;
+}
+
+void VirtualAudioSource::SetToneFrequency(double hertz) { g_object_set(tone_, "freq", hertz, nullptr); }
+
+double VirtualAudioSource::ToneFrequency() const {
+    double hertz = 0;
+    g_object_get(tone_, "freq", &hertz, nullptr);
+    return hertz;
+}
+
+void VirtualAudioSource::SetMuted(bool muted) { g_object_set(tone_, "mute", muted ? TRUE : FALSE, nullptr); }
+
+void VirtualAudioSource::Disappear() {
+    if (gate_->Disappeared()) return;
+    gate_->Disappear();
+    PostDeviceLost(bin_);
+}
+
+}  // namespace media

@@ -1,0 +1,189 @@
+#include "profiles/registry_mirror.h"
+
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry/registry.h"
+#include "profiles/profile_store.h"
+
+namespace {
+
+constexpr const char* kRootKey = "Software\\Talvin\\Quilldeck2\\";
+constexpr const char* kRecordKey = "Software\\Talvin\\Quilldeck2\\Record";
+constexpr DWORD kNameBufferSize = 1024;
+constexpr DWORD kPathBufferSize = 260;
+constexpr CTimeValue kOneDay = 86400;
+
+// Closes a key when it goes out of scope.
+class KeyHandle {
+public:
+    KeyHandle() = default;
+    ~KeyHandle() {
+        if (key_) RegCloseKey(key_);
+    }
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
+    PHKEY Out() { return &key_; }
+    HKEY Get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+template <class T>
+void MirrorNames(const char* listName, const ProfileList<T>& profiles) {
+    const std::string subKey = std::string(kRootKey) + listName;
+    RegDeleteTreeA(HKEY_CURRENT_USER, subKey.c_str());  // a missing key is fine
+    KeyHandle key;
+    char emptyClass[] = "";
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, key.Out(), nullptr) != ERROR_SUCCESS)
+        return;
+    for (std::size_t i = 0; i < profiles.size(); ++i) {
+        const std::string& name = profiles[i]->Name;
+        RegSetValueExA(key.Get(), std::to_string(i).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                       static_cast<DWORD>(name.size() + 1));
+    }
+}
+
+// A string value, when it fits in `bufferSize` bytes with its terminator.
+std::optional<std::string> QueryString(HKEY key, const char* valueName, DWORD bufferSize) {
+    std::vector<BYTE> buffer(bufferSize);
+    DWORD type = REG_NONE;
+    DWORD size = bufferSize;
+    if (RegQueryValueExA(key, valueName, nullptr, &type, buffer.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::string text(reinterpret_cast<const char*>(buffer.data()), std::min<DWORD>(size, bufferSize));
+    return text.substr(0, text.find('\0'));
+}
+
+// A number; a missing or malformed value counts as 0.
+DWORD QueryNumber(HKEY key, const char* valueName) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        size != sizeof value)
+        return 0;
+    return value;
+}
+
+bool IsPlausible(const SYSTEMTIME& t) {
+    return t.wYear >= 1970 && t.wMonth >= 1 && t.wMonth <= 12 && t.wDay >= 1 && t.wDay <= 31 && t.wHour < 24 &&
+           t.wMinute < 60 && t.wSecond < 60;
+}
+
+// A SYSTEMTIME in local time as seconds since 1970 UTC, daylight saving decided by the system.
+std::optional<CTimeValue> LocalSystemTimeToSeconds(const SYSTEMTIME& t) {
+    if (!IsPlausible(t)) return std::nullopt;
+    std::tm local{};
+    local.tm_year = t.wYear - 1900;
+    local.tm_mon = t.wMonth - 1;
+    local.tm_mday = t.wDay;
+    local.tm_hour = t.wHour;
+    local.tm_min = t.wMinute;
+    local.tm_sec = t.wSecond;
+    local.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&local);
+    if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
+    if (local.tm_mday != t.wDay || local.tm_mon != t.wMonth - 1) return std::nullopt;  // 30 February, ...
+    if (seconds < 0 || seconds > std::numeric_limits<CTimeValue>::max()) return std::nullopt;
+    return static_cast<CTimeValue>(seconds);
+}
+
+std::optional<CTimeValue> QueryTime(HKEY key, const char* valueName) {
+    SYSTEMTIME time{};
+    DWORD size = sizeof time;
+    if (RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(&time), &size) != ERROR_SUCCESS ||
+        size != sizeof time)
+        return std::nullopt;
+    return LocalSystemTimeToSeconds(time);
+}
+
+std::string RecordSubKey(DWORD n) { return std::string(kRecordKey) + "\\" + std::to_string(n); }
+
+// The reservation of one numbered key, or the name of the time value it lacks.
+struct ImportedKey {
+    std::unique_ptr<CRecordProfile> profile;
+    const char* missingTime = nullptr;
+};
+
+ImportedKey ReadReservation(HKEY key) {
+    ImportedKey result;
+    const auto start = QueryTime(key, "startSysTime");
+    const auto stop = QueryTime(key, "stopSysTime");
+    const auto last = QueryTime(key, "lastSysTime");
+    if (!start) result.missingTime = "startSysTime";
+    else if (!stop) result.missingTime = "stopSysTime";
+    else if (!last) result.missingTime = "lastSysTime";
+    if (result.missingTime) return result;
+
+    auto profile = std::make_unique<CRecordProfile>();
+    profile->StartTime = *start;
+    profile->StopTime = *stop;
+    if (profile->StartTime > profile->StopTime) profile->StopTime += kOneDay;
+    profile->LastTime = *last;
+    profile->SpinUp = static_cast<CTimeSpanValue>(QueryNumber(key, "SpinUp"));
+    const std::pair<const char*, std::string*> strings[] = {
+        {"Comment", &profile->Comment}, {"Device", &profile->Device}, {"Compressor", &profile->Compressor},
+        {"Mux", &profile->Mux},         {"Dir", &profile->Dir},       {"File", &profile->File}};
+    for (const auto& [valueName, field] : strings) {
+        const bool isPath = field == &profile->Dir || field == &profile->File;
+        if (auto text = QueryString(key, valueName, isPath ? kPathBufferSize : kNameBufferSize)) *field = *text;
+    }
+    profile->Channel = static_cast<LONG>(QueryNumber(key, "Channel"));
+    profile->AudioMode = QueryNumber(key, "AudioMode");
+    profile->State = QueryNumber(key, "State");
+    profile->Wday = QueryNumber(key, "Wday");
+    profile->FileMode = QueryNumber(key, "FileMode");
+    result.profile = std::move(profile);
+    return result;
+}
+
+void FillEmptyNames(const CProfileStore& store, CRecordProfile& profile) {
+    if (profile.Device.empty() && store.CurrentDevice) profile.Device = store.CurrentDevice->Name;
+    if (profile.Compressor.empty() && store.CurrentCompressor) profile.Compressor = store.CurrentCompressor->Name;
+    if (profile.Mux.empty() && store.CurrentMux) profile.Mux = store.CurrentMux->Name;
+    if (profile.Dir.empty()) profile.Dir = store.Options.MovieDir;
+    if (profile.File.empty()) profile.File = store.Options.MovieFile;
+}
+
+void DeleteImportedKeys(const CProfileStore& store, const std::vector<DWORD>& imported) {
+    if (imported.empty()) return;
+    KeyHandle recordKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRecordKey, 0, KEY_ALL_ACCESS, recordKey.Out()) != ERROR_SUCCESS) return;
+    for (DWORD n : imported) {
+        if (RegDeleteKeyA(recordKey.Get(), std::to_string(n).c_str()) != ERROR_SUCCESS)
+            store.ShowMessage("The reservation in the registry key " + RecordSubKey(n) +
+                              " was imported but could not be deleted; it will be imported again at the next start.");
+    }
+}
+
+}  // namespace
+
+void MirrorProfileNamesToRegistry(const CProfileStore& store) {
+    MirrorNames("Device", store.DeviceProfiles);
+    MirrorNames("Compressor", store.CompressorProfiles);
+    MirrorNames("Mux", store.MuxProfiles);
+}
+
+void ImportReservationsFromRegistry(CProfileStore& store) {
+    std::vector<DWORD> imported;
+    for (DWORD n = 0;; ++n) {
+        KeyHandle key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, RecordSubKey(n).c_str(), 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS)
+            break;
+        ImportedKey reservation = ReadReservation(key.Get());
+        if (!reservation.profile) {
+            store.ShowMessage("The reservation in the registry key " + RecordSubKey(n) + " has no valid " +
+                              reservation.missingTime + "; it was not imported and is left in the registry.");
+            continue;
+        }
+        FillEmptyNames(store, *reservation.profile);
+        store.RecordProfiles.push_back(std::move(reservation.profile));
+        imported.push_back(n);
+    }
+    DeleteImportedKeys(store, imported);
+}

@@ -1,0 +1,109 @@
+#include "platform/media/virtual_card/audio_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/platform/media/pipeline_harness.h"
+
+namespace media {
+namespace {
+
+using test::FrameCollector;
+using test::TestPipeline;
+
+// Pitch of a mono 16-bit recording, from its rising zero crossings.
+double MeasuredFrequency(const std::vector<test::FrameRecord>& buffers, int rate) {
+    std::vector<std::int16_t> samples;
+    for (const auto& b : buffers) {
+        const std::size_t n = b.data.size() / 2;
+        const std::size_t at = samples.size();
+        samples.resize(at + n);
+        std::memcpy(samples.data() + at, b.data.data(), n * 2);
+    }
+    int rising = 0;
+    std::size_t first = 0, last = 0;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        if (samples[i - 1] < 0 && samples[i] >= 0) {
+            if (rising++ == 0) first = i;
+            last = i;
+        }
+    }
+    if (rising < 2) return 0;
+    return (rising - 1) * static_cast<double>(rate) / static_cast<double>(last - first);
+}
+
+class AudioSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        source_ = VirtualAudioSource::Create("virtual-tv-audio");
+        ASSERT_TRUE(source_);
+    }
+
+    std::vector<test::FrameRecord> Record(int ms) {
+        FrameCollector capture(1000);
+        TestPipeline pipeline;
+        pipeline.Add(source_->Element());
+        EXPECT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+        EXPECT_TRUE(pipeline.Play());
+        pipeline.RunFor(ms);
+        EXPECT_TRUE(pipeline.Errors().empty());
+        EXPECT_TRUE(pipeline.Stop());
+        caps_ = capture.CapsText();
+        return capture.Frames();
+    }
+
+    std::unique_ptr<VirtualAudioSource> source_;
+    std::string caps_;
+};
+
+TEST_F(AudioSourceTest, ToneFollowsTheChannel) {
+    ASSERT_TRUE(source_->SetFormat({48000, 1, 16}));
+    for (LONG channel : {4, 40}) {
+        const double expected = ToneFrequencyForChannel(channel);
+        source_->SetToneFrequency(expected);
+        const double measured = MeasuredFrequency(Record(500), 48000);
+        std::printf("channel %d: tone %.1f Hz, measured %.1f Hz\n", static_cast<int>(channel), expected, measured);
+        EXPECT_NEAR(measured, expected, expected * 0.01);
+    }
+}
+
+TEST_F(AudioSourceTest, DefaultIsLiveStereo48kWithContiguousSampleOffsets) {
+    const auto buffers = Record(500);
+    ASSERT_GE(buffers.size(), 20u);
+    EXPECT_NE(caps_.find("rate=(int)48000"), std::string::npos) << caps_;
+    EXPECT_NE(caps_.find("channels=(int)2"), std::string::npos) << caps_;
+    EXPECT_NE(caps_.find("S16LE"), std::string::npos) << caps_;
+    for (std::size_t i = 1; i < buffers.size(); ++i) {
+        EXPECT_EQ(buffers[i].offset, buffers[i - 1].offsetEnd);
+        EXPECT_GT(buffers[i].pts, buffers[i - 1].pts);
+    }
+    EXPECT_LE(buffers.size(), 60u) << "a live source must not run faster than real time";
+}
+
+TEST_F(AudioSourceTest, FormatMustBeACapability) {
+    EXPECT_FALSE(source_->SetFormat({22050, 2, 16}));
+    EXPECT_FALSE(source_->SetFormat({48000, 2, 8}));
+    EXPECT_TRUE(source_->SetFormat({44100, 1, 16}));
+    Record(200);
+    EXPECT_NE(caps_.find("rate=(int)44100"), std::string::npos) << caps_;
+}
+
+TEST_F(AudioSourceTest, DisappearingPostsDeviceLost) {
+    FrameCollector capture;  // outlives the pipeline that feeds it
+    TestPipeline pipeline;
+    pipeline.Add(source_->Element());
+    ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+    ASSERT_TRUE(pipeline.Play());
+    pipeline.RunFor(200);
+    source_->Disappear();
+    pipeline.RunFor(100);
+    const std::size_t afterLoss = capture.Frames().size();
+    pipeline.RunFor(200);
+    EXPECT_EQ(pipeline.DeviceLostMessages(), 1);
+    EXPECT_EQ(capture.Frames().size(), afterLoss);
+    EXPECT_TRUE(pipeline.Stop());
+}
+
+}  // namespace
+}  // namespace media

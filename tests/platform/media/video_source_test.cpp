@@ -1,0 +1,266 @@
+#include "platform/media/virtual_card/video_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/platform/media/pipeline_harness.h"
+
+namespace media {
+namespace {
+
+using test::FrameCollector;
+using test::FrameRecord;
+using test::TestPipeline;
+
+constexpr VideoFormat kI420Small{VideoEncoding::I420, 320, 240, 30, 1};
+
+class VideoSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        source_ = VirtualVideoSource::Create("virtual-tv");
+        ASSERT_TRUE(source_);
+    }
+
+    // Runs capture (and optionally preview) into collectors for `ms` and stops.
+    void Run(int ms, FrameCollector& capture, FrameCollector* preview = nullptr) {
+        TestPipeline pipeline;
+        pipeline.Add(source_->Element());
+        ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+        if (preview) {
+            ASSERT_TRUE(pipeline.Link(source_->PreviewPad(), preview->Sink()));
+        }
+        ASSERT_TRUE(pipeline.Play());
+        pipeline.RunFor(ms);
+        for (const auto& error : pipeline.Errors()) ADD_FAILURE() << error;
+        EXPECT_TRUE(pipeline.Stop());
+    }
+
+    // The bytes of the first frame of a short run.
+    std::vector<std::uint8_t> FirstFrame() {
+        FrameCollector capture(1);
+        Run(250, capture);
+        auto frames = capture.Frames();
+        if (frames.empty()) return {};
+        return frames.front().data;
+    }
+
+    std::unique_ptr<VirtualVideoSource> source_;
+};
+
+TEST_F(VideoSourceTest, DeliversLiveFramesWithFrameNumbersAndIncreasingStamps) {
+    FrameCollector capture;
+    Run(2000, capture);
+    const auto frames = capture.Frames();
+    ASSERT_GE(frames.size(), 45u);
+    const double span = static_cast<double>(frames.back().pts - frames.front().pts) / GST_SECOND;
+    std::printf("virtual card 640x480 YUY2 29.97 fps: %zu frames delivered in a 2 s run, %.2f frames/s by time stamps\n",
+                frames.size(), static_cast<double>(frames.size() - 1) / span);
+    EXPECT_LE(frames.size(), 70u) << "a live source must not run faster than real time";
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i].offset, i);
+        EXPECT_EQ(frames[i].offsetEnd, i + 1);
+        EXPECT_EQ(frames[i].size, 640u * 480u * 2u);
+        EXPECT_NEAR(static_cast<double>(frames[i].duration), 33'366'666.0, 1.0);
+        if (i > 0) {
+            EXPECT_GT(frames[i].pts, frames[i - 1].pts);
+        }
+    }
+    EXPECT_NE(capture.CapsText().find("YUY2"), std::string::npos);
+    EXPECT_EQ(source_->Gate().Counts().delivered, static_cast<std::int64_t>(frames.size()));
+}
+
+TEST_F(VideoSourceTest, ChannelCaptionChangesThePicture) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    source_->SetCaption(ChannelCaption(1));
+    const auto one = FirstFrame();
+    source_->SetCaption(ChannelCaption(12));
+    const auto twelve = FirstFrame();
+    ASSERT_EQ(one.size(), 320u * 240u * 3u / 2u);
+    ASSERT_EQ(twelve.size(), one.size());
+    // The caption sits at the top left; the colour bars below it are the same pattern (the
+    // bottom band of the pattern holds noise, so it is left out).
+    int captionDiffs = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 160; ++x) captionDiffs += one[y * 320 + x] != twelve[y * 320 + x];
+    int lowerDiffs = 0;
+    for (int i = 320 * 80; i < 320 * 150; ++i) lowerDiffs += one[i] != twelve[i];
+    EXPECT_GT(captionDiffs, 50);
+    EXPECT_EQ(lowerDiffs, 0);
+}
+
+TEST_F(VideoSourceTest, PatternMovesFromFrameToFrame) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    FrameCollector capture(3);
+    Run(300, capture);
+    auto frames = capture.Frames();
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_NE(frames[0].data, frames[2].data);
+}
+
+TEST_F(VideoSourceTest, BrightnessRaisesMeanLuma) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    const double neutral = test::MeanLuma(FirstFrame(), 320, 240, false);
+    ProcAmpState amp;
+    ASSERT_EQ(amp.Set(VideoProcAmp_Brightness, 7500, VideoProcAmp_Flags_Manual), S_OK);
+    source_->SetPicture(amp.Picture());
+    const double brighter = test::MeanLuma(FirstFrame(), 320, 240, false);
+    ASSERT_EQ(amp.Set(VideoProcAmp_Brightness, 2500, VideoProcAmp_Flags_Manual), S_OK);
+    source_->SetPicture(amp.Picture());
+    const double darker = test::MeanLuma(FirstFrame(), 320, 240, false);
+    std::printf("mean luma: neutral %.1f, brightness 7500 %.1f, brightness 2500 %.1f\n", neutral, brighter, darker);
+    EXPECT_GT(brighter, neutral + 20);
+    EXPECT_LT(darker, neutral - 20);
+}
+
+TEST_F(VideoSourceTest, ColourOffLeavesChromaNeutral) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    ProcAmpState amp;
+    ASSERT_EQ(amp.Set(VideoProcAmp_ColorEnable, 0, VideoProcAmp_Flags_Manual), S_OK);
+    source_->SetPicture(amp.Picture());
+    const auto frame = FirstFrame();
+    ASSERT_EQ(frame.size(), 320u * 240u * 3u / 2u);
+    int maxDeviation = 0;
+    for (std::size_t i = 320 * 240; i < frame.size(); ++i) maxDeviation = std::max(maxDeviation, std::abs(frame[i] - 128));
+    EXPECT_LE(maxDeviation, 2);
+}
+
+TEST_F(VideoSourceTest, Rgb24IsBlueGreenRedInMemory) {
+    ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::RGB24, 320, 240, 30, 1}));
+    const auto frame = FirstFrame();
+    ASSERT_EQ(frame.size(), 320u * 240u * 3u);
+    // The second colour bar is yellow: red and green high, blue low.
+    const std::size_t at = (120 * 320 + 320 * 3 / 14) * 3;
+    EXPECT_LT(frame[at], 40) << "blue first";
+    EXPECT_GT(frame[at + 1], 150) << "green";
+    EXPECT_GT(frame[at + 2], 150) << "red last";
+}
+
+TEST_F(VideoSourceTest, MjpgFormatCarriesJpegFrames) {
+    ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::MJPG, 320, 240, 25, 1}));
+    FrameCollector capture(2);
+    Run(300, capture);
+    auto frames = capture.Frames();
+    ASSERT_GE(frames.size(), 2u);
+    ASSERT_GE(frames[0].data.size(), 4u);
+    EXPECT_EQ(frames[0].data[0], 0xFF);
+    EXPECT_EQ(frames[0].data[1], 0xD8);
+    EXPECT_NE(capture.CapsText().find("image/jpeg"), std::string::npos);
+    // And back to raw: the encoder leaves the chain again.
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    EXPECT_EQ(FirstFrame().size(), 320u * 240u * 3u / 2u);
+}
+
+TEST_F(VideoSourceTest, FormatsChangeOnlyWhileStoppedAndOnlyToCapabilities) {
+    EXPECT_FALSE(source_->SetCaptureFormat({VideoEncoding::YUY2, 333, 240, 30, 1}));
+    FrameCollector capture;  // outlives the pipeline that feeds it
+    TestPipeline pipeline;
+    pipeline.Add(source_->Element());
+    ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+    ASSERT_TRUE(pipeline.Play());
+    EXPECT_FALSE(source_->SetCaptureFormat(kI420Small));
+    EXPECT_EQ(source_->CaptureFormat(), VideoCapabilities().front());
+    pipeline.Stop();
+    EXPECT_TRUE(source_->SetCaptureFormat(kI420Small));
+}
+
+TEST_F(VideoSourceTest, PreviewHasItsOwnSizeAtTheCaptureRate) {
+    ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::YUY2, 640, 480, 25, 1}));
+    ASSERT_TRUE(source_->SetPreviewFormat({VideoEncoding::RGB24, 320, 240, 30, 1}));
+    FrameCollector capture, preview;
+    Run(400, capture, &preview);
+    ASSERT_FALSE(preview.Frames().empty());
+    EXPECT_EQ(preview.Frames().front().size, 320u * 240u * 3u);
+    EXPECT_NE(preview.CapsText().find("framerate=(fraction)25/1"), std::string::npos) << preview.CapsText();
+    EXPECT_EQ(capture.Frames().front().size, 640u * 480u * 2u);
+}
+
+TEST_F(VideoSourceTest, BlockedPreviewNeverHoldsUpCapture) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    FrameCollector capture;  // outlives the pipeline that feeds it
+    TestPipeline pipeline;
+    // A preview sink that takes one frame and then never renders again.
+    GstElement* stuck = gst_element_factory_make("appsink", nullptr);
+    g_object_set(stuck, "sync", FALSE, "max-buffers", 1u, "drop", FALSE, "emit-signals", FALSE, nullptr);
+    pipeline.Add(source_->Element());
+    ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+    ASSERT_TRUE(pipeline.Link(source_->PreviewPad(), stuck));
+    ASSERT_TRUE(pipeline.Play());
+    pipeline.RunFor(1000);
+    EXPECT_GE(capture.Frames().size(), 25u);
+    EXPECT_TRUE(pipeline.Errors().empty());
+}
+
+TEST_F(VideoSourceTest, UnconnectedPreviewDiscardsItsFrames) {
+    FrameCollector capture;
+    Run(500, capture);  // preview left unlinked
+    EXPECT_GE(capture.Frames().size(), 10u);
+}
+
+TEST_F(VideoSourceTest, DroppedFramesLeaveGapsInFrameNumbers) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    source_->Gate().DropFrames(5);
+    FrameCollector capture;
+    Run(500, capture);
+    auto frames = capture.Frames();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.front().offset, 5u);
+    const FrameCounts counts = source_->Gate().Counts();
+    EXPECT_EQ(counts.dropped, 5);
+    EXPECT_EQ(counts.delivered, static_cast<std::int64_t>(frames.size()));
+    EXPECT_EQ(counts.deliveredBytes, static_cast<std::int64_t>(frames.size() * 320 * 240 * 3 / 2));
+    EXPECT_EQ(source_->Gate().DroppedFrameNumbers(), (std::vector<std::uint64_t>{0, 1, 2, 3, 4}));
+}
+
+TEST_F(VideoSourceTest, JitteredStampsStayIncreasingAndNearTheirFrames) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    source_->Gate().SetJitter(10 * GST_MSECOND);
+    FrameCollector capture;
+    Run(700, capture);
+    auto frames = capture.Frames();
+    ASSERT_GE(frames.size(), 10u);
+    int offGrid = 0;
+    const GstClockTime first = frames.front().pts;
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        EXPECT_GT(frames[i].pts, frames[i - 1].pts);
+        const double nominal = static_cast<double>(first) + i * (GST_SECOND / 30.0);
+        const double deviation = static_cast<double>(frames[i].pts) - nominal;
+        EXPECT_LT(std::abs(deviation), 21e6) << i;  // two jitters at most (the first frame's too)
+        if (std::abs(deviation) > 1e6) ++offGrid;
+    }
+    EXPECT_GT(offGrid, static_cast<int>(frames.size()) / 2);
+}
+
+TEST_F(VideoSourceTest, DisappearingPostsDeviceLostAndStopsFrames) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    FrameCollector capture;  // outlives the pipeline that feeds it
+    TestPipeline pipeline;
+    pipeline.Add(source_->Element());
+    ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+    ASSERT_TRUE(pipeline.Play());
+    pipeline.RunFor(300);
+    source_->Disappear();
+    source_->Disappear();  // once is enough
+    pipeline.RunFor(100);
+    const std::size_t afterLoss = capture.Frames().size();
+    pipeline.RunFor(300);
+    EXPECT_EQ(pipeline.DeviceLostMessages(), 1);
+    EXPECT_GT(afterLoss, 3u);
+    EXPECT_EQ(capture.Frames().size(), afterLoss);
+    EXPECT_TRUE(pipeline.Stop());
+}
+
+TEST_F(VideoSourceTest, SignalStatesChangeThePicture) {
+    ASSERT_TRUE(source_->SetCaptureFormat(kI420Small));
+    source_->SetCaption("");
+    source_->SetSignal(VirtualVideoSource::Signal::Black);
+    EXPECT_LT(test::MeanLuma(FirstFrame(), 320, 240, false), 20.0);
+    source_->SetSignal(VirtualVideoSource::Signal::Snow);
+    const auto snow = FirstFrame();
+    source_->SetSignal(VirtualVideoSource::Signal::Picture);
+    EXPECT_NE(snow, FirstFrame());
+}
+
+}  // namespace
+}  // namespace media
