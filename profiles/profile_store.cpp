@@ -1,5 +1,7 @@
 #include "profiles/profile_store.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -13,24 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string OpenFailureText(const char* fileName) { return std::string("CFile Open ") + fileName; }
-
-std::string TimeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
-}
-
-// "<name>.damaged-YYYYMMDD-HHMMSS", with "-2", "-3", ... when that name is taken.
-std::string FreeSetAsideName(const std::string& directory, const char* fileName) {
-    const std::string base = std::string(fileName) + ".damaged-" + TimeStamp();
-    std::string name = base;
-    std::error_code error;
-    for (int n = 2; fs::exists(directory + name, error); ++n) name = base + "-" + std::to_string(n);
-    return name;
-}
 
 }  // namespace
 
@@ -142,15 +126,15 @@ void CProfileStore::ReportDamagedFile(const char* fileName, const CArchiveExcept
     std::string text = std::string(fileName) + " could not be loaded (byte " + std::to_string(error.Offset()) + ": " +
                        error.Reason() + ").";
     if (damaged == DamagedFiles::SetAside) {
-        const std::string setAsideAs = FreeSetAsideName(profileDirectory_, fileName);
-        std::error_code renameError;
-        fs::rename(profileDirectory_ + fileName, profileDirectory_ + setAsideAs, renameError);
-        if (!renameError) {
+        const auto asidePath = SetFileAside(profileDirectory_ + fileName);
+        const int renameError = asidePath ? 0 : errno;
+        if (asidePath) {
+            const std::string setAsideAs = asidePath->substr(profileDirectory_.size());
             failure.SetAsideAs = setAsideAs;
             text += " The file was kept as \"" + setAsideAs + "\"; none of its profiles were loaded.";
         } else {
             keepUnwritten_.insert(fileName);
-            text += " The file could not be set aside (" + renameError.message() +
+            text += " The file could not be set aside (" + std::string(std::strerror(renameError)) +
                     "), so saving the profiles will leave it unchanged.";
         }
     }
@@ -163,7 +147,7 @@ bool CProfileStore::WriteProfileFile(const char* fileName, const std::vector<BYT
         ShowMessage(std::string(fileName) + " was not saved: it could not be loaded and is kept unchanged.");
         return false;
     }
-    if (!WriteFileAtomically(profileDirectory_ + fileName, bytes.data(), bytes.size())) {
+    if (WriteFileAtomically(profileDirectory_ + fileName, bytes.data(), bytes.size()) != 0) {
         ShowMessage(OpenFailureText(fileName));
         return false;
     }

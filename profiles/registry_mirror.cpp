@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/registry/registry.h"
+#include "platform/system/local_time.h"
 #include "profiles/profile_store.h"
 
 namespace {
@@ -70,25 +71,10 @@ DWORD QueryNumber(HKEY key, const char* valueName) {
     return value;
 }
 
-bool IsPlausible(const SYSTEMTIME& t) {
-    return t.wYear >= 1970 && t.wMonth >= 1 && t.wMonth <= 12 && t.wDay >= 1 && t.wDay <= 31 && t.wHour < 24 &&
-           t.wMinute < 60 && t.wSecond < 60;
-}
-
-// A SYSTEMTIME in local time as seconds since 1970 UTC, daylight saving decided by the system.
+// A SYSTEMTIME in local time as seconds since 1970 UTC, when it names a time a CTime can hold.
 std::optional<CTimeValue> LocalSystemTimeToSeconds(const SYSTEMTIME& t) {
-    if (!IsPlausible(t)) return std::nullopt;
-    std::tm local{};
-    local.tm_year = t.wYear - 1900;
-    local.tm_mon = t.wMonth - 1;
-    local.tm_mday = t.wDay;
-    local.tm_hour = t.wHour;
-    local.tm_min = t.wMinute;
-    local.tm_sec = t.wSecond;
-    local.tm_isdst = -1;
-    const std::time_t seconds = std::mktime(&local);
-    if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
-    if (local.tm_mday != t.wDay || local.tm_mon != t.wMonth - 1) return std::nullopt;  // 30 February, ...
+    std::time_t seconds = 0;
+    if (!LocalSystemTimeToTime(t, &seconds)) return std::nullopt;
     if (seconds < 0 || seconds > std::numeric_limits<CTimeValue>::max()) return std::nullopt;
     return static_cast<CTimeValue>(seconds);
 }

@@ -1,5 +1,7 @@
 #include "platform/registry/hive_files.h"
 
+#include "platform/system/atomic_file.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,19 +23,6 @@ int CloseKeepingErrno(int fd) {
     const int saved = errno;
     ::close(fd);
     return saved;
-}
-
-int WriteAll(int fd, const std::string& content) {
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return 0;
 }
 
 int CreateDirectories(const std::filesystem::path& directory) {
@@ -125,46 +114,16 @@ int ReadWholeFile(const std::filesystem::path& path, std::string* content) {
 }
 
 int WriteFileAtomically(const std::filesystem::path& path, const std::string& content) {
-    const std::filesystem::path directory = path.parent_path();
-    if (const int error = CreateDirectories(directory)) return error;
-    std::string temporary = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return errno;
-    int error = WriteAll(fd, content);
-    if (!error && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(temporary.c_str());
-        return error;
-    }
+    if (const int error = CreateDirectories(path.parent_path())) return error;
     // The directory is not synced: after a crash the old or the new file is there, both whole,
     // and each change costs one disk flush instead of two.
-    return 0;
+    return ::WriteFileAtomically(path.string(), content.data(), content.size(), nullptr, DirectorySync::No);
 }
 
 std::optional<std::filesystem::path> SetDamagedFileAside(const std::filesystem::path& path) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    ::localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = path.string() + ".damaged-" + stamp;
-    for (int attempt = 1; attempt < 1000; ++attempt) {
-        const std::string target = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-        // link + unlink, so an existing file of that name is never replaced
-        if (::link(path.c_str(), target.c_str()) == 0) {
-            ::unlink(path.c_str());
-            return std::filesystem::path(target);
-        }
-        if (errno != EEXIST) {
-            std::error_code ignored;
-            if (!std::filesystem::exists(target, ignored) && ::rename(path.c_str(), target.c_str()) == 0)
-                return std::filesystem::path(target);
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
+    auto aside = SetFileAside(path.string());
+    if (!aside) return std::nullopt;
+    return std::filesystem::path(*aside);
 }
 
 }  // namespace registry

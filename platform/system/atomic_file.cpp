@@ -5,27 +5,22 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <ctime>
 
 namespace {
 
-bool Fail(std::string* errorText, const std::string& step, int error) {
-    if (errorText) *errorText = step + ": " + std::strerror(error);
-    return false;
-}
-
-bool WriteAll(int fd, const void* data, std::size_t size) {
+int WriteAll(int fd, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = ::write(fd, bytes, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return errno;
         }
         bytes += written;
         size -= static_cast<std::size_t>(written);
     }
-    return true;
+    return 0;
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -35,7 +30,6 @@ std::string DirectoryOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// The rename itself lives in the directory; without this a power cut may undo it.
 void SyncDirectory(const std::string& path) {
     const int dirFd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return;
@@ -43,33 +37,61 @@ void SyncDirectory(const std::string& path) {
     ::close(dirFd);
 }
 
+int Failed(std::string* failedStep, std::string step, int error) {
+    if (failedStep) *failedStep = std::move(step);
+    return error;
+}
+
+std::string LocalTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return stamp;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* errorText) {
+int WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* failedStep,
+                        DirectorySync sync) {
     std::string temp = path + ".tmp-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return Fail(errorText, "create " + temp, errno);
+    if (fd < 0) return Failed(failedStep, "create " + temp, errno);
 
     // mkostemp creates the file 0600; keep the old file's mode, or give a new file the usual 0644.
     struct stat old {};
     ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
 
-    if (!WriteAll(fd, data, size) || ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
+    int error = WriteAll(fd, data, size);
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (error) {
         ::unlink(temp.c_str());
-        return Fail(errorText, "write " + temp, error);
-    }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return Fail(errorText, "close " + temp, error);
+        return Failed(failedStep, "write " + temp, error);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
+        error = errno;
         ::unlink(temp.c_str());
-        return Fail(errorText, "rename " + temp, error);
+        return Failed(failedStep, "rename " + temp, error);
     }
-    SyncDirectory(path);
-    return true;
+    if (sync == DirectorySync::Yes) SyncDirectory(path);
+    return 0;
+}
+
+std::optional<std::string> SetFileAside(const std::string& path) {
+    const std::string base = path + ".damaged-" + LocalTimeStamp();
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const std::string target = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+        // link + unlink, so an existing file of that name is never replaced
+        if (::link(path.c_str(), target.c_str()) == 0) {
+            ::unlink(path.c_str());
+            return target;
+        }
+        if (errno == EEXIST) continue;
+        // File systems without hard links: rename, after checking the name is free.
+        if (::access(target.c_str(), F_OK) != 0 && ::rename(path.c_str(), target.c_str()) == 0) return target;
+        return std::nullopt;
+    }
+    return std::nullopt;
 }

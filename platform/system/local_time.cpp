@@ -61,6 +61,7 @@ bool LocalSystemTimeToTime(const SYSTEMTIME& local, std::time_t* out) {
     tm.tm_isdst = -1;
     const std::time_t t = mktime(&tm);
     if (t == static_cast<std::time_t>(-1) && !(tm.tm_year == 69 && tm.tm_mon == 11 && tm.tm_mday == 31)) return false;
+    if (tm.tm_mday != local.wDay || tm.tm_mon != local.wMonth - 1) return false;  // 30 February, ...
     *out = t;
     return true;
 }

@@ -12,6 +12,6 @@ inline std::string FormatLocalTimeNow(const char* format) { return FormatLocalTi
 
 void GetLocalTime(SYSTEMTIME* out);
 // Local SYSTEMTIME <-> seconds since 1970 UTC, daylight saving decided by the system.
-// Returns false for a value that names no time (month 13, ...).
+// Returns false for a value that names no time (month 13, 30 February, ...).
 bool LocalSystemTimeToTime(const SYSTEMTIME& local, std::time_t* out);
 bool TimeToLocalSystemTime(std::time_t when, SYSTEMTIME* out);

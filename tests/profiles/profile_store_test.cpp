@@ -184,6 +184,8 @@ struct DamagedCase {
     std::size_t offset;
 };
 
+void PrintTo(const DamagedCase& c, std::ostream* os) { *os << c.name; }
+
 std::vector<BYTE> Truncated(std::vector<BYTE> bytes, std::size_t keep) {
     bytes.resize(keep);
     return bytes;

@@ -90,6 +90,7 @@ TEST(LocalTime, ImpossibleDatesAreRefused) {
     EXPECT_FALSE(LocalSystemTimeToTime(SYSTEMTIME{2026, 13, 0, 1, 0, 0, 0, 0}, &t));
     EXPECT_FALSE(LocalSystemTimeToTime(SYSTEMTIME{2026, 0, 0, 1, 0, 0, 0, 0}, &t));
     EXPECT_FALSE(LocalSystemTimeToTime(SYSTEMTIME{2026, 1, 0, 1, 24, 0, 0, 0}, &t));
+    EXPECT_FALSE(LocalSystemTimeToTime(SYSTEMTIME{2026, 2, 0, 30, 12, 0, 0, 0}, &t));
     EXPECT_EQ(42, t);
 }
 
