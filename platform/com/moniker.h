@@ -59,6 +59,14 @@ QD_DECLARE_IID(IMoniker, MakeGuid("0000000f-0000-0000-c000-000000000046"));
 QD_DECLARE_INTERFACE_PARENT(IMoniker, IPersistStream);
 using LPMONIKER = IMoniker*;
 
+struct IEnumMoniker : IUnknown {
+    virtual HRESULT Next(ULONG count, IMoniker** monikers, ULONG* fetched) = 0;
+    virtual HRESULT Skip(ULONG count) = 0;
+    virtual HRESULT Reset() = 0;
+    virtual HRESULT Clone(IEnumMoniker** clone) = 0;
+};
+QD_DECLARE_IID(IEnumMoniker, MakeGuid("00000102-0000-0000-c000-000000000046"));
+
 // `reserved` must be 0.
 HRESULT CreateBindCtx(DWORD reserved, IBindCtx** bindContext);
 
