@@ -92,7 +92,7 @@ void BM_CopyDeviceFileSynced(benchmark::State& state) {
     const std::string target = Directory().Path() + "copy.dat";
     for (auto _ : state) {
         const std::string bytes = ReadFile(source);
-        if (!WriteFileAtomically(target, bytes.data(), bytes.size())) state.SkipWithError("copy failed");
+        if (WriteFileAtomically(target, bytes.data(), bytes.size()) != 0) state.SkipWithError("copy failed");
     }
     state.SetItemsProcessed(state.iterations() * kProfiles);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(source)));
