@@ -1,14 +1,16 @@
 #include <QApplication>
 
-#include "app/main_frame.h"
+#include "app/quilldeck_app.h"
+#include "app/ui_texts.h"
 #include "platform/system/message_beep.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quilldeck2"));
+    QApplication::setApplicationName(texts::ApplicationTitle());
+    QApplication::setApplicationVersion(texts::Version());
     SetMessageBeepHandler([](UINT) { QApplication::beep(); });
 
-    CMainFrame frame;
-    frame.show();
+    CQuilldeckApp app;
+    if (!app.InitInstance()) return 0;
     return QApplication::exec();
 }

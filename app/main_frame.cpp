@@ -1,13 +1,230 @@
 #include "app/main_frame.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+#include <QUrl>
+#include <cstdarg>
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(QStringLiteral("Quilldeck"));
+#include "app/about_dialog.h"
+#include "app/engine_pane.h"
+#include "app/information_bar.h"
+#include "app/message_bar.h"
+#include "app/profile_bar.h"
+#include "app/resource_ids.h"
+#include "app/splash_window.h"
+#include "app/ui_texts.h"
+#include "app/widget_window.h"
+#include "platform/system/cpu_usage.h"
+#include "platform/system/profile_directory.h"
+
+CMainFrame::CMainFrame(std::string profileDirectory, QString settingsPath, QWidget* parent)
+    : QMainWindow(parent), profileDirectory_(std::move(profileDirectory)), settingsPath_(std::move(settingsPath)) {
+    setWindowTitle(texts::MainWindowTitle());
     setObjectName(QStringLiteral("Quilldeck"));
-    auto* enginePane = new QLabel(this);
-    enginePane->setAlignment(Qt::AlignCenter);
-    enginePane->setStyleSheet(QStringLiteral("background: black;"));
-    setCentralWidget(enginePane);
+    engine_ = std::make_unique<CCaptureEngine>(profileDirectory_, this);
+}
+
+CMainFrame::~CMainFrame() {
+    RunLeavingSequence();
+    // The engine goes before the windows it draws into.
+    engine_.reset();
+    paneWindow_.reset();
+    frameWindow_.reset();
+}
+
+HWND CMainFrame::Handle() const { return frameWindow_ ? frameWindow_->Handle() : nullptr; }
+
+bool CMainFrame::Create() {
+    enginePane_ = new CEnginePane(this);
+    setCentralWidget(enginePane_);
+    frameWindow_ = std::make_unique<CWidgetWindow>(
+        this, [this](UINT msg, WPARAM w, LPARAM l) { OnFrameMessage(msg, w, l); });
+    paneWindow_ = std::make_unique<CWidgetWindow>(enginePane_, CWidgetWindow::MessageHandler{}, enginePane_,
+                                                  frameWindow_->Handle());
+    if (!frameWindow_->Handle() || !paneWindow_->Handle()) return false;
+    engine_->SetWindows(paneWindow_->Handle(), frameWindow_->Handle());
+    enginePane_->OnResized = [this](int width, int height) { engine_->OnSize(width, height); };
+
+    messageBar_ = new CMessageBar(this);
+    informationBar_ = new CInformationBar(this);
+    profileBar_ = new CProfileBar(this);
+    addDockWidget(Qt::BottomDockWidgetArea, messageBar_);
+    addDockWidget(Qt::RightDockWidgetArea, informationBar_);
+    addDockWidget(Qt::BottomDockWidgetArea, profileBar_);
+    informationBar_->hide();
+    connect(profileBar_, &CProfileBar::DeviceProfileChosen, this, &CMainFrame::SwitchDeviceProfile);
+
+    capturePane_ = new QLabel(this);
+    capturePane_->setMinimumWidth(250);
+    statusBar()->addWidget(capturePane_);
+
+    CreateMenus();
+    engine_->SetMessageBar(messageBar_);
+    // The platform's default placement: on the screen, so that sizing to the video keeps it there.
     resize(640, 480);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    CSplashWindow::ShowSplash(this);
+    return true;
+}
+
+void CMainFrame::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(texts::FileMenu());
+    QAction* save = file->addAction(texts::SaveProfiles());
+    save->setData(ids::SaveProfiles);
+    connect(save, &QAction::triggered, this, [this] {
+        engine_->Store().SaveProfiles();
+        SaveWindowState();
+    });
+    file->addSeparator();
+    QAction* exit = file->addAction(texts::AppExit());
+    exit->setData(ids::AppExit);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu(texts::ViewMenu());
+    const std::pair<QDockWidget*, QString> bars[] = {
+        {messageBar_, texts::ViewMessageBar()},
+        {informationBar_, texts::ViewInformationBar()},
+        {profileBar_, texts::ViewProfileBar()},
+    };
+    for (const auto& [bar, text] : bars) {
+        QAction* toggle = bar->toggleViewAction();
+        toggle->setText(text);
+        view->addAction(toggle);
+    }
+    view->addSeparator();
+    alwaysOnTopAction_ = view->addAction(texts::AlwaysOnTop());
+    alwaysOnTopAction_->setData(ids::AlwaysOnTop);
+    alwaysOnTopAction_->setCheckable(true);
+    connect(alwaysOnTopAction_, &QAction::triggered, this, [this](bool on) {
+        engine_->Store().Options.AlwaysOnTop = on ? 1 : 0;
+        SetAlwaysOnTop(on);
+    });
+
+    menuBar()->addMenu(CreateVideoSizeMenu(this));
+
+    QMenu* help = menuBar()->addMenu(texts::HelpMenu());
+    QAction* finder = help->addAction(texts::HelpFinder());
+    finder->setData(ids::HelpFinder);
+    connect(finder, &QAction::triggered, this, &CMainFrame::ShowHelp);
+    auto* helpKey = new QAction(this);
+    helpKey->setShortcut(QKeySequence(Qt::Key_F1));
+    helpKey->setData(ids::Help);
+    connect(helpKey, &QAction::triggered, this, &CMainFrame::ShowHelp);
+    addAction(helpKey);
+    auto* helpIndexKey = new QAction(this);
+    helpIndexKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    helpIndexKey->setData(ids::HelpIndex);
+    connect(helpIndexKey, &QAction::triggered, this, &CMainFrame::ShowHelp);
+    addAction(helpIndexKey);
+    help->addSeparator();
+    QAction* about = help->addAction(texts::About());
+    about->setData(ids::About);
+    connect(about, &QAction::triggered, this, &CMainFrame::ShowAbout);
+}
+
+// The video sizes and zooms; also the pane's right-button menu.
+QMenu* CMainFrame::CreateVideoSizeMenu(QWidget* parent) {
+    auto* menu = new QMenu(texts::VideoMenu(), parent);
+    const struct {
+        int id;
+        const char* text;
+        int width, height;
+    } sizes[] = {{ids::Size640x480, "640 x 480", 640, 480},
+                 {ids::Size320x240, "320 x 240", 320, 240},
+                 {ids::Size720x480, "720 x 480", 720, 480},
+                 {ids::Size1024x768, "1024 x 768", 1024, 768}};
+    for (const auto& size : sizes) {
+        QAction* action = menu->addAction(QString::fromUtf8(size.text));
+        action->setData(size.id);
+        connect(action, &QAction::triggered, this,
+                [this, w = size.width, h = size.height] { engine_->FitFrameToVideo(w, h, 1); });
+    }
+    menu->addSeparator();
+    const struct {
+        int id;
+        const char* text;
+        int percent;
+    } zooms[] = {{ids::Zoom100, "100%", 100}, {ids::Zoom50, "50%", 50}, {ids::Zoom200, "200%", 200}, {ids::Zoom150, "150%", 150}};
+    for (const auto& zoom : zooms) {
+        QAction* action = menu->addAction(QString::fromUtf8(zoom.text));
+        action->setData(zoom.id);
+        connect(action, &QAction::triggered, this, [this, p = zoom.percent] { engine_->FitFrameToVideoPercent(p); });
+    }
+    return menu;
+}
+
+void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
+    if (!enginePane_ || !enginePane_->geometry().contains(event->pos())) {
+        QMainWindow::contextMenuEvent(event);
+        return;
+    }
+    QMenu* menu = CreateVideoSizeMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void CMainFrame::SetAlwaysOnTop(bool on) {
+    if (alwaysOnTopAction_) alwaysOnTopAction_->setChecked(on);
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) show();  // changing window flags hides a shown window
+}
+
+void CMainFrame::ReportFailure(HRESULT hr, BOOL beep, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    ReportFailureV(messageBar_, hr, beep, format, args);
+    va_end(args);
+}
+
+void CMainFrame::ShowMessage(const std::string& text) {
+    const QString message = QString::fromStdString(text);
+    if (messageBoxHandler_) {
+        messageBoxHandler_(message);
+        return;
+    }
+    QMessageBox::warning(isVisible() ? this : nullptr, texts::ApplicationTitle(), message);
+}
+
+void CMainFrame::ShowAbout() {
+    CAboutDialog about(this);
+    about.exec();
+}
+
+// The guide lies beside the program ("guide/index.html" in the build tree) or in the
+// installed documentation; a missing file is left to the viewer to report.
+void CMainFrame::ShowHelp() {
+    QString guide = QString::fromStdString(ExecutableDirectory()) + QStringLiteral("guide/index.html");
+    const QString installed = QStringLiteral("/usr/share/doc/quilldeck/guide/index.html");
+    if (!QFileInfo::exists(guide) && QFileInfo::exists(installed)) guide = installed;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+}
+
+void CMainFrame::OnFrameMessage(UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_USER + 1) DrainGraphEvents();
+}
+
+// Graph events: what each one means for a recording is the recording controller's; the
+// queue is emptied so that the parameters are freed.
+void CMainFrame::DrainGraphEvents() {
+    IMediaEventEx* events = engine_->Session().MediaEvent.Get();
+    if (!events) return;
+    LONG code = 0;
+    LONG_PTR first = 0, second = 0;
+    while (events->GetEvent(&code, &first, &second, 0) == S_OK) events->FreeEventParams(code, first, second);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    RunLeavingSequence();
+    event->accept();
 }

@@ -58,6 +58,12 @@ inline constexpr HRESULT VFW_E_NO_CLOCK = MakeHResult(0x80040213);
 inline constexpr HRESULT VFW_E_TIMEOUT = MakeHResult(0x8004022E);
 inline constexpr HRESULT VFW_E_DEVICE_IN_USE = MakeHResult(0x80040281);
 inline constexpr HRESULT VFW_S_NO_MORE_ITEMS = MakeHResult(0x00040103);
+inline constexpr HRESULT VFW_S_DUPLICATE_NAME = MakeHResult(0x0004022D);
+inline constexpr HRESULT VFW_S_STATE_INTERMEDIATE = MakeHResult(0x00040237);
+inline constexpr HRESULT VFW_S_CANT_CUE = MakeHResult(0x00040268);
+inline constexpr HRESULT VFW_E_NO_AUDIO_HARDWARE = MakeHResult(0x80040256);
+inline constexpr HRESULT E_PROP_SET_UNSUPPORTED = MakeHResult(0x80070492);
+inline constexpr HRESULT E_PROP_ID_UNSUPPORTED = MakeHResult(0x80070490);
 
 // Platform error codes (the Win32 numbering), as returned by the registry and system calls.
 inline constexpr LONG ERROR_SUCCESS = 0;

@@ -1,0 +1,34 @@
+// The engine's client pane: shows the video frames that the renderer presents.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <mutex>
+
+#include "platform/system/window.h"
+
+class CEnginePane : public QWidget, public VideoSurface {
+    Q_OBJECT
+
+public:
+    explicit CEnginePane(QWidget* parent);
+
+    // Streaming threads.
+    void PresentFrame(const VideoFrame& frame, const VideoPlacement& placement) override;
+    void ClearVideo() override;
+
+    // Frames shown so far (for status and tests).
+    quint64 FramesPresented() const;
+    std::function<void(int, int)> OnResized;  // the engine's WM_SIZE
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    mutable std::mutex mutex_;
+    QImage image_;
+    QRect target_;
+    quint64 frames_ = 0;
+};

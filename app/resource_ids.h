@@ -1,0 +1,43 @@
+// Command, control and bar ids of the main window, its bars and its menus.
+#pragma once
+
+namespace ids {
+// Bars (template ids) and their show/hide commands.
+inline constexpr int MessageBar = 300;
+inline constexpr int InformationBar = 301;
+inline constexpr int ProfileBar = 310;
+inline constexpr int ViewMessageBar = 32774;
+inline constexpr int ViewInformationBar = 32775;
+inline constexpr int ViewProfileBar = 32778;
+
+// Controls.
+inline constexpr int MessageList = 1366;
+inline constexpr int DeviceProfileList = 1457;
+inline constexpr int InfoClock = 1512;
+inline constexpr int InfoCpuUsage = 1511;
+inline constexpr int InfoVideoDevice = 1514;
+inline constexpr int InfoAudioDevice = 1520;
+
+// Commands.
+inline constexpr int AlwaysOnTop = 34010;
+inline constexpr int SaveProfiles = 34017;
+inline constexpr int Size640x480 = 32791;
+inline constexpr int Size320x240 = 32792;
+inline constexpr int Size720x480 = 32793;
+inline constexpr int Size1024x768 = 32794;
+inline constexpr int Zoom100 = 32802;
+inline constexpr int Zoom50 = 32803;
+inline constexpr int Zoom200 = 32804;
+inline constexpr int Zoom150 = 32805;
+inline constexpr int About = 57664;
+inline constexpr int AppExit = 57665;
+inline constexpr int HelpFinder = 57667;
+inline constexpr int HelpIndex = 57669;  // Shift+F1
+inline constexpr int Help = 57670;       // F1
+
+// Timers.
+inline constexpr int SplashTimer = 1;
+inline constexpr int StatusTimer = 2;
+inline constexpr int StatusTimerPeriodMs = 500;
+inline constexpr int SplashTimerPeriodMs = 750;
+}  // namespace ids

@@ -1,0 +1,90 @@
+// The graph start-up sequence, the status timer and the name fields.
+#include <QComboBox>
+
+#include "app/information_bar.h"
+#include "app/main_frame.h"
+#include "app/profile_bar.h"
+#include "app/resource_ids.h"
+#include "app/splash_window.h"
+#include "app/ui_texts.h"
+#include "common/friendly_name.h"
+#include "platform/system/codepage.h"
+#include "platform/system/cpu_usage.h"
+#include "platform/system/last_error.h"
+#include "platform/system/local_time.h"
+#include "platform/system/process_priority.h"
+
+namespace {
+QString DeviceName(IMoniker* moniker) {
+    std::string name;
+    if (!moniker || FAILED(GetFriendlyName(moniker, &name))) return {};
+    return QString::fromStdString(Cp932ToDisplay(name));
+}
+}  // namespace
+
+void CMainFrame::RunStartupSequence() {
+    CProfileStore& store = engine_->Store();
+    store.LoadProfiles();
+    const COptionProfile& options = store.Options;
+    if (options.OtherPriority != NORMAL_PRIORITY_CLASS && !SetPriorityClass(GetCurrentProcess(), options.OtherPriority))
+        ReportFailure(HResultFromLastError(), TRUE, "SetPriorityClass");
+    SetAlwaysOnTop(options.AlwaysOnTop != 0);
+
+    if (options.GraphRunning == 1) {
+        CDeviceProfile* device = store.CurrentDevice;
+        CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashInitializingCaptureDevice));
+        engine_->SelectCaptureDevices(device);
+        CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashInitializingFilterGraph));
+        engine_->CreateGraphSession(device);
+        CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashBuildingPreviewGraph));
+        engine_->BuildPreviewGraph(device, nullptr, nullptr, TRUE);
+        CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashStartingPreview));
+        engine_->RunPreview();
+    }
+    profileBar_->Refill(store);
+    profileBar_->setEnabled(options.GraphRunning == 1);
+    RefreshNames();
+
+    connect(&statusTimer_, &QTimer::timeout, this, &CMainFrame::OnStatusTimer, Qt::UniqueConnection);
+    statusTimer_.start(ids::StatusTimerPeriodMs);
+    cpuUsage_ = std::make_unique<CpuUsageCounter>();
+    cpuUsage_->Collect();
+}
+
+void CMainFrame::OnStatusTimer() {
+    informationBar_->SetField(ids::InfoClock, QString::fromLocal8Bit(FormatLocalTimeNow("%c")));
+    double usage = 0.0;
+    if (cpuUsage_ && cpuUsage_->Collect()) usage = cpuUsage_->Value();
+    informationBar_->SetField(ids::InfoCpuUsage, QString::asprintf("%.1f", usage));
+}
+
+void CMainFrame::RefreshNames() {
+    const GraphSession& session = engine_->Session();
+    informationBar_->SetField(ids::InfoVideoDevice, DeviceName(session.VideoCaptureMoniker.Get()));
+    informationBar_->SetField(ids::InfoAudioDevice, DeviceName(session.AudioCaptureMoniker.Get()));
+}
+
+void CMainFrame::SwitchDeviceProfile(int index) {
+    CProfileStore& store = engine_->Store();
+    if (index < 0 || static_cast<std::size_t>(index) >= store.DeviceProfiles.size()) return;
+    CDeviceProfile* next = store.DeviceProfiles[static_cast<std::size_t>(index)].get();
+    if (next == store.CurrentDevice) return;
+    switch (CCaptureEngine::CompareDeviceProfiles(store.CurrentDevice, next)) {
+    case DeviceChangeNewSession:
+        engine_->SelectCaptureDevices(next);
+        engine_->StopGraph();
+        engine_->DestroyGraphSession();
+        engine_->CreateGraphSession(next);
+        break;
+    case DeviceChangeNewGraph:
+        engine_->StopGraph();
+        engine_->TearDownGraph();
+        break;
+    default: break;
+    }
+    engine_->BuildPreviewGraph(next, nullptr, nullptr, TRUE);
+    engine_->RunPreview();
+    store.CurrentDevice = next;
+    profileBar_->Refill(store);
+    RefreshNames();
+}

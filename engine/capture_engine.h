@@ -1,0 +1,103 @@
+// The capture engine: owns the profile store, the device catalogue and one graph session,
+// builds and runs the preview graph and reports every failed graph step to the message bar.
+// It lives in the main window's client area and reaches it through the platform's window
+// handles.
+#pragma once
+
+#include <cstdarg>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "common/failure_report.h"
+#include "engine/device_catalog.h"
+#include "engine/graph_session.h"
+#include "platform/media/interfaces/win_types.h"
+#include "profiles/profile_store.h"
+
+class CrossbarRouter;
+
+// What a switch between two device profiles requires (CompareDeviceProfiles).
+enum DeviceProfileChange : int {
+    DeviceChangeNone = 0,
+    DeviceChangeNewSession = 1,
+    DeviceChangeNewGraph = 2,
+};
+
+class CCaptureEngine {
+public:
+    // `profileDirectory` ends with '/'; `messages` shows the profile store's message boxes.
+    CCaptureEngine(std::string profileDirectory, IProfileMessageSink* messages);
+    ~CCaptureEngine();
+    CCaptureEngine(const CCaptureEngine&) = delete;
+    CCaptureEngine& operator=(const CCaptureEngine&) = delete;
+
+    // The engine's own window (the client pane) and the main frame around it.
+    void SetWindows(HWND engineWindow, HWND frameWindow);
+    // The message bar that collects failure reports; may be null (reports are then dropped).
+    void SetMessageBar(IFailureReportSink* messageBar) { messageBar_ = messageBar; }
+
+    CProfileStore& Store() { return store_; }
+    const DeviceCatalog& Catalog() const { return catalog_; }
+    const GraphSession& Session() const { return session_; }
+    const std::string& ProfileDirectory() const { return profileDirectory_; }
+
+    // ---- Session ----
+    HRESULT SelectCaptureDevices(CDeviceProfile* device);
+    HRESULT CreateGraphSession(CDeviceProfile* device);
+    void TearDownGraph();
+    void DestroyGraphSession();
+    void RemoveDownstream(IBaseFilter* filter);
+    void RemoveDownstreamOfPin(IPin* pin);
+    static int CompareDeviceProfiles(const CDeviceProfile* current, const CDeviceProfile* next);
+
+    // ---- Preview ----
+    HRESULT BuildPreviewGraph(CDeviceProfile* device, CFilterProfile* videoChain, CFilterProfile* audioChain,
+                              BOOL fitWindow);
+    void FitFrameToVideo(int width, int height, int retries);
+    void FitFrameToMediaType(const AM_MEDIA_TYPE* type, int percent);
+    // The frame sized to `percent` of the running video's own size.
+    void FitFrameToVideoPercent(int percent);
+    void ShowPreview(BOOL hide);
+    // The engine window's new client size (its WM_SIZE).
+    void OnSize(int width, int height);
+
+    // ---- Run control ----
+    HRESULT RunPreview();
+    HRESULT StopGraph();
+    HRESULT KillScreenSaver();
+    void PrepareCaptureStreams();
+
+    void ReportFailure(HRESULT hr, BOOL beep, const char* format, ...) __attribute__((format(printf, 4, 5)));
+
+private:
+    HRESULT FindSessionPins(CDeviceProfile* device);
+    void FindCaptureInterfaces();
+    void CreateCrossbarRouter();
+    HRESULT PutFilterOnPin(const CLSID& clsid, const char* name, ComPtr<IBaseFilter>& filter, IPin* pin);
+    HRESULT TakeOutputPin(IBaseFilter* filter, const GUID* type, int index, const char* label, ComPtr<IPin>& out);
+    HRESULT PutSmartTee(ComPtr<IPin>& source, ComPtr<IPin>& captureOut, ComPtr<IPin>& previewOut, bool audio);
+    HRESULT PutDvSplitter(ComPtr<IBaseFilter>& splitter, IPin* source, ComPtr<IPin>& videoOut, ComPtr<IPin>* audioOut);
+    bool IsDvPin(IPin* pin);
+    HRESULT InsertFilterChain(CFilterProfile* chain, bool video);
+    HRESULT FindFilterChain(CDeviceProfile* device, bool video, CFilterProfile*& chain);
+    HRESULT RenderVideoPreview(CDeviceProfile* device);
+    void AttachVideoWindow(bool visible);
+    void SizeFrameByMode(CDeviceProfile* device);
+    void WriteBackAllocators(CDeviceProfile* device);
+    void SetScreenSaverAllowed(bool allowed, BOOL beep);
+    void SetMonitorPowerSavingAllowed(bool allowed, BOOL beep);
+    void ClientSize(LONG* width, LONG* height) const;
+
+    std::string profileDirectory_;
+    DeviceCatalog catalog_;
+    CProfileStore store_;
+    std::list<ComPtr<IBaseFilter>> insertedVideoFilters_, insertedAudioFilters_;
+    std::list<int> pendingHandles_;  // file descriptors closed when the graph stops
+    std::unique_ptr<CrossbarRouter> crossbarRouter_;
+    GraphSession session_;
+    IFailureReportSink* messageBar_ = nullptr;
+    HWND window_ = nullptr;
+    HWND frame_ = nullptr;
+    bool comInitialized_ = false;
+};

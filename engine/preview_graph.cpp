@@ -1,0 +1,469 @@
+// The preview graph: live picture and, where asked for, live sound on top of a graph session.
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/capture_engine.h"
+#include "platform/com/com_runtime.h"
+#include "platform/media/format_blocks.h"
+#include "platform/media/interfaces/clsids.h"
+#include "platform/system/window.h"
+
+namespace {
+
+CFilterProfile* FindFilterProfile(ProfileList<CFilterProfile>& list, const std::string& name) {
+    for (auto& profile : list)
+        if (profile->Name == name) return profile.get();
+    return nullptr;
+}
+
+OAHWND AsOaHwnd(HWND window) { return reinterpret_cast<OAHWND>(window); }
+
+template <typename I>
+ComPtr<I> FindOnPeerOrDownstream(ICaptureGraphBuilder2* builder, IPin* out) {
+    ComPtr<I> found;
+    if (!out) return found;
+    ComPtr<IPin> peer;
+    if (FAILED(out->ConnectedTo(peer.ReleaseAndGetAddressOf())) || !peer) return found;
+    PIN_INFO info{};
+    if (FAILED(peer->QueryPinInfo(&info)) || !info.pFilter) return found;
+    ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(info.pFilter);
+    if (SUCCEEDED(filter.As(&found)) && found) return found;
+    if (builder)
+        builder->FindInterface(&LOOK_DOWNSTREAM_ONLY, nullptr, filter.Get(), IidOf<I>(), found.ReleaseAndGetVoidAddress());
+    return found;
+}
+
+}  // namespace
+
+bool CCaptureEngine::IsDvPin(IPin* pin) {
+    if (!pin || !session_.CaptureBuilder) return false;
+    ComPtr<IPin> found;
+    return SUCCEEDED(session_.CaptureBuilder->FindPin(pin, PINDIR_OUTPUT, nullptr, &MEDIATYPE_Interleaved, FALSE, 0,
+                                                      found.ReleaseAndGetAddressOf()));
+}
+
+HRESULT CCaptureEngine::PutFilterOnPin(const CLSID& clsid, const char* name, ComPtr<IBaseFilter>& filter, IPin* pin) {
+    GraphSession& s = session_;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(filter.ReleaseAndGetAddressOf()));
+    if (FAILED(hr)) {
+        ReportFailure(hr, TRUE, "CoCreateInstance %s", name);
+        return hr;
+    }
+    if (FAILED(hr = s.Graph->AddFilter(filter.Get(), nullptr))) {
+        ReportFailure(hr, TRUE, "AddFilter %s", name);
+        return hr;
+    }
+    ComPtr<IPin> input;
+    hr = s.CaptureBuilder->FindPin(filter.Get(), PINDIR_INPUT, nullptr, nullptr, FALSE, 0, input.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) {
+        ReportFailure(hr, TRUE, "FindPin %s InputPin", name);
+        return hr;
+    }
+    if (FAILED(hr = s.Graph->Connect(pin, input.Get()))) {
+        ReportFailure(hr, TRUE, "Connect %s", name);
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT CCaptureEngine::TakeOutputPin(IBaseFilter* filter, const GUID* type, int index, const char* label,
+                                      ComPtr<IPin>& out) {
+    const HRESULT hr = session_.CaptureBuilder->FindPin(filter, PINDIR_OUTPUT, nullptr, type, FALSE, index,
+                                                        out.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) ReportFailure(hr, TRUE, "%s", label);
+    return hr;
+}
+
+// A Smart Tee on `source`: its capture output (index 0) and preview output (index 1).
+HRESULT CCaptureEngine::PutSmartTee(ComPtr<IPin>& source, ComPtr<IPin>& captureOut, ComPtr<IPin>& previewOut, bool audio) {
+    ComPtr<IBaseFilter>& tee = audio ? session_.AudioSmartTee : session_.SmartTee;
+    const char* name = audio ? "SmartTee Audio" : "SmartTee";
+    HRESULT hr = PutFilterOnPin(CLSID_SmartTee, name, tee, source.Get());
+    if (FAILED(hr)) return hr;
+    ComPtr<IPin> capture, preview;
+    if (FAILED(hr = TakeOutputPin(tee.Get(), nullptr, 0,
+                                  audio ? "FindPin SmartTee Audio CapturePin" : "FindPin SmartTee CapturePin", capture)))
+        return hr;
+    if (FAILED(hr = TakeOutputPin(tee.Get(), nullptr, 1,
+                                  audio ? "FindPin SmartTee Audio PreviewPin" : "FindPin SmartTee PreviewPin", preview)))
+        return hr;
+    captureOut = std::move(capture);
+    previewOut = std::move(preview);
+    return S_OK;
+}
+
+// A DV splitter on `source`; its video output goes to `videoOut`, its audio output to
+// `*audioOut` when that slot is given.
+HRESULT CCaptureEngine::PutDvSplitter(ComPtr<IBaseFilter>& splitter, IPin* source, ComPtr<IPin>& videoOut,
+                                      ComPtr<IPin>* audioOut) {
+    HRESULT hr = PutFilterOnPin(CLSID_DVSplitter, "DVSplitter", splitter, source);
+    if (FAILED(hr)) return hr;
+    ComPtr<IPin> video, audio;
+    if (FAILED(hr = TakeOutputPin(splitter.Get(), &MEDIATYPE_Video, 0, "FindPin DVSplitter VideoPin", video))) return hr;
+    if (FAILED(hr = TakeOutputPin(splitter.Get(), &MEDIATYPE_Audio, 0, "FindPin DVSplitter AudioPin", audio))) return hr;
+    videoOut = std::move(video);
+    if (audioOut) *audioOut = std::move(audio);
+    return S_OK;
+}
+
+HRESULT CCaptureEngine::FindFilterChain(CDeviceProfile* device, bool video, CFilterProfile*& chain) {
+    if (!chain && device) {
+        const std::string& name = video ? device->PreviewVideoFilterName : device->PreviewAudioFilterName;
+        if (!name.empty()) {
+            chain = FindFilterProfile(video ? store_.VideoFilterProfiles : store_.AudioFilterProfiles, name);
+            if (!chain) {
+                ReportFailure(E_FAIL, TRUE, video ? "NotFound VideoFilterProfile" : "NotFound AudioFilterProfile");
+                return E_FAIL;
+            }
+        }
+    }
+    if (chain && chain->Nodes.empty()) chain = nullptr;
+    return S_OK;
+}
+
+// Effect filter chains join the graph with the filter-chain step, which this engine does
+// not have yet: a profile that asks for one cannot be previewed.
+HRESULT CCaptureEngine::InsertFilterChain(CFilterProfile* /*chain*/, bool video) {
+    ReportFailure(E_NOTIMPL, TRUE, video ? "InsertFilterChain Video" : "InsertFilterChain Audio");
+    return E_NOTIMPL;
+}
+
+void CCaptureEngine::SizeFrameByMode(CDeviceProfile* device) {
+    GraphSession& s = session_;
+    const DWORD mode = device ? device->PreviewSizeMode : 0;
+    auto fitToConfig = [this](IAMStreamConfig* config) {
+        AM_MEDIA_TYPE* format = nullptr;
+        if (config && SUCCEEDED(config->GetFormat(&format)) && format) {
+            FitFrameToMediaType(format, 100);
+            DeleteMediaType(format);
+        }
+    };
+    switch (mode) {
+    case 0: fitToConfig(s.CapturePinConfig.Get()); break;
+    case 1: fitToConfig(s.PreviewPinConfig.Get()); break;
+    case 2: FitFrameToVideo(static_cast<int>(device->PreviewWidth), static_cast<int>(device->PreviewHeight), 1); break;
+    case 4:
+        if (s.VideoPreviewOut) {
+            AM_MEDIA_TYPE type{};
+            if (SUCCEEDED(s.VideoPreviewOut->ConnectionMediaType(&type))) {
+                FitFrameToMediaType(&type, 100);
+                FreeMediaType(type);
+            }
+        }
+        break;
+    default: break;
+    }
+}
+
+HRESULT CCaptureEngine::BuildPreviewGraph(CDeviceProfile* device, CFilterProfile* videoChain,
+                                          CFilterProfile* audioChain, BOOL fitWindow) {
+    GraphSession& s = session_;
+    if (s.CaptureGraphBuilt || s.GraphBuildPending) TearDownGraph();
+    if (!s.CaptureBuilder || !s.Graph) return E_POINTER;
+    if (device) {
+        if (!device->VideoDeviceMoniker.empty() && !s.VideoCaptureFilter) return E_FAIL;
+        if (!device->AudioDeviceMoniker.empty() && !s.AudioCaptureFilter) return E_FAIL;
+    }
+    HRESULT hr = FindFilterChain(device, true, videoChain);
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = FindFilterChain(device, false, audioChain))) return hr;
+    const bool useVideoChain = videoChain != nullptr;
+    const bool useAudioChain = audioChain != nullptr;
+
+    if (fitWindow) {
+        SizeFrameByMode(device);
+        if (s.VideoWindow) {
+            LONG width = 0, height = 0;
+            ClientSize(&width, &height);
+            s.VideoWindow->SetWindowPosition(0, 0, width, height);
+        }
+    }
+    if (s.PreviewGraphBuilt) return S_OK;
+
+    s.GraphBuildPending = 1;
+    s.VideoCaptureOut = s.VideoCapturePin;
+    s.VideoPreviewOut = s.VideoPreviewPin;
+    s.AudioCaptureOut = s.AudioCapturePin;
+    s.AudioPreviewOut = s.AudioPreviewPin;
+
+    const bool viaCapturePin = device && device->PreviewViaCapturePin;
+    const bool videoTimestamped = device && device->PreviewVideoTimestamped;
+    const bool audioTimestamped = device && device->PreviewAudioTimestamped;
+    const bool chainForcesCapturePin = useVideoChain || (!s.AudioCaptureOut && useAudioChain);
+    const bool captureForced = chainForcesCapturePin || viaCapturePin;
+
+    // Step 8: where the preview picture comes from.
+    enum class Next { TeeStep, CapturePinStep, CaptureChainStep };
+    Next next = Next::TeeStep;
+    if (s.VideoPreviewOut && !captureForced) {
+        if (IsDvPin(s.VideoPreviewOut.Get())) {
+            const bool noAudioPins = !s.AudioCaptureOut && !s.AudioPreviewOut;
+            ComPtr<IPin> source = s.VideoPreviewOut;
+            if (FAILED(hr = PutDvSplitter(s.PreviewDvSplitter, source.Get(), s.VideoPreviewOut,
+                                          noAudioPins ? &s.AudioPreviewOut : nullptr)))
+                return hr;
+            s.VideoCaptureOut = nullptr;
+        }
+    } else if (s.VideoPreviewOut) {
+        next = viaCapturePin ? Next::CapturePinStep : Next::CaptureChainStep;
+    } else {
+        next = Next::CapturePinStep;
+    }
+    if (next == Next::CapturePinStep) {
+        if (!s.VideoCaptureOut || chainForcesCapturePin || videoTimestamped || audioTimestamped) {
+            next = Next::CaptureChainStep;
+        } else {
+            next = Next::TeeStep;
+            if (IsDvPin(s.VideoCaptureOut.Get())) {
+                ComPtr<IPin> source = s.VideoCaptureOut;
+                ComPtr<IPin> teeCapture, teePreview;
+                if (FAILED(hr = PutSmartTee(source, teeCapture, teePreview, false))) return hr;
+                s.VideoCaptureOut = nullptr;
+                s.VideoPreviewOut = nullptr;
+                const bool noAudioPins = !s.AudioCaptureOut && !s.AudioPreviewOut;
+                if (FAILED(hr = PutDvSplitter(s.PreviewDvSplitter, teePreview.Get(), s.VideoPreviewOut,
+                                              noAudioPins ? &s.AudioPreviewOut : nullptr)))
+                    return hr;
+            }
+        }
+    }
+    if (next == Next::CaptureChainStep) {
+        if (IsDvPin(s.VideoCaptureOut.Get())) {
+            ComPtr<IPin> source = s.VideoCaptureOut;
+            const bool noAudioCapture = !s.AudioCaptureOut;
+            if (FAILED(hr = PutDvSplitter(s.CaptureDvSplitter, source.Get(), s.VideoCaptureOut,
+                                          noAudioCapture ? &s.AudioCaptureOut : nullptr)))
+                return hr;
+        }
+        if (useVideoChain) {
+            if (FAILED(hr = InsertFilterChain(videoChain, true))) return hr;
+            s.VideoPreviewOut = nullptr;
+        }
+    }
+    if (!videoTimestamped) {
+        if ((!s.VideoPreviewOut || viaCapturePin) && s.VideoCaptureOut) {
+            ComPtr<IPin> source = s.VideoCaptureOut;
+            if (FAILED(hr = PutSmartTee(source, s.VideoCaptureOut, s.VideoPreviewOut, false))) return hr;
+        }
+    } else {
+        s.VideoPreviewOut = std::move(s.VideoCaptureOut);
+        s.VideoCaptureOut = nullptr;
+    }
+
+    // Step 9.
+    if (FAILED(hr = s.Graph.As(&s.VideoWindow))) ReportFailure(hr, TRUE, "QueryInterface IVideoWindow");
+
+    // Step 10: a video-port pin that must be connected but never shown.
+    if (s.VideoPreviewPin) {
+        ComPtr<IPin> port;
+        const bool isVideoPort = SUCCEEDED(s.CaptureBuilder->FindPin(s.VideoPreviewPin.Get(), PINDIR_OUTPUT,
+                                                                      &PIN_CATEGORY_VIDEOPORT, nullptr, FALSE, 0,
+                                                                      port.ReleaseAndGetAddressOf()));
+        if ((device && device->PreviewNoVideoPort) || (useVideoChain && isVideoPort)) {
+            hr = s.CaptureBuilder->RenderStream(nullptr, nullptr, s.VideoPreviewPin.Get(), nullptr, nullptr);
+            if (FAILED(hr)) {
+                ReportFailure(hr, TRUE, "RenderStream VideoPreview Dummy");
+                return hr;
+            }
+            AttachVideoWindow(false);
+        }
+    }
+
+    // Step 11.
+    if (FAILED(hr = RenderVideoPreview(device))) return hr;
+
+    // Step 13: closed captions.
+    if (device && device->PreviewCCMode) {
+        hr = s.CaptureBuilder->RenderStream(&PIN_CATEGORY_CC, nullptr, s.VideoCaptureFilter.Get(), nullptr, nullptr);
+        if (FAILED(hr))
+            hr = s.CaptureBuilder->RenderStream(&PIN_CATEGORY_VBI, nullptr, s.VideoCaptureFilter.Get(), nullptr, nullptr);
+        if (FAILED(hr)) {
+            ReportFailure(hr, TRUE, "RenderStream ClosedCaption");
+            return hr;
+        }
+    }
+
+    // Steps 14 to 16: the sound.
+    if (useAudioChain) {
+        if (FAILED(hr = InsertFilterChain(audioChain, false))) return hr;
+        s.AudioPreviewOut = nullptr;
+    }
+    if (!audioTimestamped) {
+        if (!s.AudioPreviewOut && s.AudioCaptureOut) {
+            ComPtr<IPin> source = s.AudioCaptureOut;
+            if (FAILED(hr = PutSmartTee(source, s.AudioCaptureOut, s.AudioPreviewOut, true))) return hr;
+        }
+    } else {
+        s.AudioPreviewOut = std::move(s.AudioCaptureOut);
+        s.AudioCaptureOut = nullptr;
+    }
+    if (device && device->PreviewAudioMode) {
+        hr = s.CaptureBuilder->RenderStream(nullptr, &MEDIATYPE_Audio, s.AudioPreviewOut.Get(), nullptr, nullptr);
+        if (FAILED(hr)) {
+            ReportFailure(hr, TRUE, "RenderStream AudioPreview");
+            return hr;
+        }
+    }
+
+    // Step 17: graph events go to the main frame.
+    if (FAILED(hr = s.Graph.As(&s.MediaEvent))) {
+        ReportFailure(hr, TRUE, "QueryInterface IMediaEventEx");
+    } else if (FAILED(hr = s.MediaEvent->SetNotifyWindow(AsOaHwnd(frame_), WM_USER + 1, 0))) {
+        ReportFailure(hr, TRUE, "IMediaEventEx SetNotifyWindow");
+    }
+
+    WriteBackAllocators(device);
+    s.PreviewGraphBuilt = 1;
+    s.GraphBuildPending = 0;
+    return S_OK;
+}
+
+HRESULT CCaptureEngine::RenderVideoPreview(CDeviceProfile* device) {
+    GraphSession& s = session_;
+    const DWORD mode = device ? device->PreviewVideoMode : 1;
+    if (mode == 0) return S_OK;
+    HRESULT hr = S_OK;
+    if (mode == 2) {
+        hr = CoCreateInstance(CLSID_OverlayMixer, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_PPV_ARGS(s.OverlayMixer.ReleaseAndGetAddressOf()));
+        if (FAILED(hr)) {
+            ReportFailure(hr, TRUE, "CoCreateInstance OverlayMixer");
+            return hr;
+        }
+        if (FAILED(hr = s.Graph->AddFilter(s.OverlayMixer.Get(), nullptr))) {
+            ReportFailure(hr, TRUE, "AddFilter OverlayMixer");
+            return hr;
+        }
+    }
+    hr = s.CaptureBuilder->RenderStream(nullptr, nullptr, s.VideoPreviewOut.Get(), nullptr, nullptr);
+    if (FAILED(hr)) {
+        ReportFailure(hr, TRUE, "RenderStream VideoPreview");
+        return hr;
+    }
+    if (device && device->PreviewSizeMode == 4 && s.VideoPreviewOut) {
+        AM_MEDIA_TYPE type{};
+        if (SUCCEEDED(s.VideoPreviewOut->ConnectionMediaType(&type))) {
+            FitFrameToMediaType(&type, 100);
+            FreeMediaType(type);
+        }
+    }
+    AttachVideoWindow(true);
+    return S_OK;
+}
+
+// Puts the graph's video window into the engine window. A hidden one (a video port that must
+// be connected) is attached silently; the visible one reports each failed call.
+void CCaptureEngine::AttachVideoWindow(bool visible) {
+    IVideoWindow* video = session_.VideoWindow.Get();
+    if (!video) return;
+    LONG width = 0, height = 0;
+    ClientSize(&width, &height);
+    if (!visible) {
+        video->put_Owner(AsOaHwnd(window_));
+        video->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
+        video->SetWindowPosition(0, 0, width, height);
+        video->put_Visible(OAFALSE);
+        video->put_AutoShow(OAFALSE);
+        return;
+    }
+    HRESULT hr;
+    if (FAILED(hr = video->put_Owner(AsOaHwnd(window_)))) ReportFailure(hr, TRUE, "IVideoWindow put_Owner");
+    if (FAILED(hr = video->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS))) ReportFailure(hr, TRUE, "IVideoWindow put_WindowStyle");
+    if (FAILED(hr = video->SetWindowPosition(0, 0, width, height))) ReportFailure(hr, TRUE, "IVideoWindow SetWindowPosition");
+    if (FAILED(hr = video->put_Visible(OATRUE))) ReportFailure(hr, TRUE, "IVideoWindow put_Visible");
+    if (FAILED(hr = video->put_AutoShow(OAFALSE))) ReportFailure(hr, TRUE, "IVideoWindow put_AutoShow");
+    if (FAILED(hr = video->put_MessageDrain(AsOaHwnd(frame_)))) ReportFailure(hr, TRUE, "IVideoWindow put_MessageDrain");
+}
+
+void CCaptureEngine::WriteBackAllocators(CDeviceProfile* device) {
+    if (!device) return;
+    const std::pair<IAMBufferNegotiation*, int> pins[] = {
+        {session_.VideoCaptureBuffers.Get(), VideoCapturePin},
+        {session_.VideoPreviewBuffers.Get(), VideoPreviewPin},
+        {session_.AudioCaptureBuffers.Get(), AudioCapturePin},
+        {session_.AudioPreviewBuffers.Get(), AudioPreviewPin},
+    };
+    for (const auto& [negotiation, pin] : pins) {
+        ALLOCATOR_PROPERTIES properties{};
+        if (!negotiation || negotiation->GetAllocatorProperties(&properties) != S_OK) continue;
+        AllocatorRequest& record = device->Allocators[pin].Allocator;
+        record.cBuffers = properties.cBuffers;
+        record.cbBuffer = properties.cbBuffer;
+        record.cbAlign = properties.cbAlign;
+        record.cbPrefix = properties.cbPrefix;
+    }
+}
+
+void CCaptureEngine::FitFrameToVideo(int width, int height, int retries) {
+    RECT frame{}, client{};
+    if (!GetWindowRect(frame_, &frame) || !GetClientRect(window_, &client)) return;
+    const int frameWidth = frame.right - frame.left;
+    const int frameHeight = frame.bottom - frame.top;
+    const int clientWidth = client.right - client.left;
+    const int clientHeight = client.bottom - client.top;
+    const int dx = frameWidth - clientWidth;
+    const int dy = frameHeight - clientHeight;
+    const int requestedWidth = width + dx;
+    const int requestedHeight = height + dy;
+    int w = width, h = height;
+    // A platform that knows no maximum (0) leaves the size alone.
+    if (const int maxWidth = GetSystemMetrics(SM_CXMAXTRACK); maxWidth > 0 && w >= maxWidth - dx) w = maxWidth - dx;
+    if (const int maxHeight = GetSystemMetrics(SM_CYMAXTRACK); maxHeight > 0 && h >= maxHeight - dy) h = maxHeight - dy;
+    const int left = frame.left + (clientWidth - w) / 2;
+    int top = frame.top + (clientHeight - h) / 2;
+    if (top < 1) top = 0;
+    SetWindowPos(frame_, nullptr, left, top, w + dx, h + dy, SWP_NOZORDER);
+    if (retries > 0 && (requestedWidth != frameWidth || requestedHeight != frameHeight))
+        FitFrameToVideo(width, height, retries - 1);
+}
+
+void CCaptureEngine::FitFrameToMediaType(const AM_MEDIA_TYPE* type, int percent) {
+    if (!type) return;
+    unsigned width = 0, height = 0;
+    const GUID& format = type->formattype;
+    if (format == FORMAT_VideoInfo || format == FORMAT_MPEGVideo) {
+        // A block too short for its header is ignored rather than read past its end.
+        if (!type->pbFormat || type->cbFormat < sizeof(VIDEOINFOHEADER)) return;
+        VIDEOINFOHEADER header;
+        std::memcpy(&header, type->pbFormat, sizeof header);
+        width = static_cast<unsigned>(std::labs(header.bmiHeader.biWidth));
+        height = static_cast<unsigned>(std::labs(header.bmiHeader.biHeight));
+    } else if (format == FORMAT_VideoInfo2 || format == FORMAT_MPEG2_VIDEO) {
+        if (!type->pbFormat || type->cbFormat < sizeof(VIDEOINFOHEADER2)) return;
+        VIDEOINFOHEADER2 header;
+        std::memcpy(&header, type->pbFormat, sizeof header);
+        width = static_cast<unsigned>(std::labs(header.bmiHeader.biWidth));
+        height = static_cast<unsigned>(std::labs(header.bmiHeader.biHeight));
+    } else if (format == FORMAT_DvInfo) {
+        width = 720;
+        height = 480;
+    } else {
+        return;
+    }
+    const auto scale = static_cast<unsigned>(percent);
+    FitFrameToVideo(static_cast<int>(width * scale / 100u), static_cast<int>(height * scale / 100u), 1);
+}
+
+void CCaptureEngine::FitFrameToVideoPercent(int percent) {
+    GraphSession& s = session_;
+    AM_MEDIA_TYPE type{};
+    if (s.VideoPreviewOut && SUCCEEDED(s.VideoPreviewOut->ConnectionMediaType(&type))) {
+        FitFrameToMediaType(&type, percent);
+        FreeMediaType(type);
+        return;
+    }
+    IAMStreamConfig* config = s.CapturePinConfig ? s.CapturePinConfig.Get() : s.PreviewPinConfig.Get();
+    AM_MEDIA_TYPE* format = nullptr;
+    if (config && SUCCEEDED(config->GetFormat(&format)) && format) {
+        FitFrameToMediaType(format, percent);
+        DeleteMediaType(format);
+    }
+}
+
+void CCaptureEngine::ShowPreview(BOOL hide) {
+    GraphSession& s = session_;
+    if (ComPtr<IVideoWindow> video = FindOnPeerOrDownstream<IVideoWindow>(s.CaptureBuilder.Get(), s.VideoPreviewOut.Get()))
+        video->put_Visible(hide ? OAFALSE : OATRUE);
+    if (ComPtr<IBasicAudio> audio = FindOnPeerOrDownstream<IBasicAudio>(s.CaptureBuilder.Get(), s.AudioPreviewOut.Get()))
+        audio->put_Volume(hide ? -10000 : 0);
+}

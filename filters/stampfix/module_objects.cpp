@@ -1,0 +1,6 @@
+#include "filters/stampfix/module_objects.h"
+
+ObjectCounter& StampfixObjects() {
+    static ObjectCounter counter;
+    return counter;
+}

@@ -1,0 +1,120 @@
+#include "platform/media/devices/system_device_enum.h"
+
+#include "platform/com/com_runtime.h"
+#include "platform/com/device_moniker.h"
+#include "platform/com/wide_text.h"
+#include "platform/media/devices/device_catalog.h"
+
+namespace media {
+namespace {
+
+class MonikerEnumerator final : public ComObject<IEnumMoniker> {
+public:
+    MonikerEnumerator(std::vector<ComPtr<IMoniker>> monikers, std::size_t position)
+        : monikers_(std::move(monikers)), position_(position) {
+        TrackWith(&PlatformObjectCounter());
+    }
+
+    HRESULT Next(ULONG count, IMoniker** monikers, ULONG* fetched) override {
+        if (!monikers || (count > 1 && !fetched)) return E_POINTER;
+        ULONG done = 0;
+        while (done < count && position_ < monikers_.size()) {
+            monikers[done] = monikers_[position_++].Get();
+            monikers[done++]->AddRef();
+        }
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    HRESULT Skip(ULONG count) override {
+        const std::size_t left = monikers_.size() - position_;
+        position_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT Clone(IEnumMoniker** clone) override {
+        return CreateComObject<MonikerEnumerator>(IID_IEnumMoniker, reinterpret_cast<void**>(clone), monikers_,
+                                                  position_);
+    }
+
+private:
+    std::vector<ComPtr<IMoniker>> monikers_;
+    std::size_t position_;
+};
+
+class SystemDeviceEnum final : public ComObject<ICreateDevEnum> {
+public:
+    SystemDeviceEnum() { TrackWith(&PlatformObjectCounter()); }
+
+    HRESULT CreateClassEnumerator(REFCLSID category, IEnumMoniker** monikers, DWORD) override {
+        if (!monikers) return E_POINTER;
+        *monikers = nullptr;
+        std::vector<ComPtr<IMoniker>> list;
+        for (const DeviceEntry& entry : CatalogEntries(category)) {
+            ComPtr<IMoniker> moniker;
+            const HRESULT hr = CreateEntryMoniker(entry, moniker.ReleaseAndGetAddressOf());
+            if (FAILED(hr)) return hr;
+            list.push_back(std::move(moniker));
+        }
+        // An empty category has no enumerator at all, as on the platform.
+        if (list.empty()) return S_FALSE;
+        return CreateMonikerEnumerator(std::move(list), monikers);
+    }
+};
+
+// The kinds of device this platform names; others are not its names at all.
+constexpr std::u16string_view kKinds[] = {u"v4l2", u"pulse", u"pipewire", u"alsa", u"virtual"};
+
+// "@device:" + a known kind + ":" + a non-empty id.
+bool WellFormed(std::u16string_view name) {
+    constexpr std::u16string_view kPrefix = u"@device:";
+    if (name.size() <= kPrefix.size() || !WideStartsWithIgnoreCase(name, kPrefix)) return false;
+    const std::u16string_view rest = name.substr(kPrefix.size());
+    const std::size_t colon = rest.find(u':');
+    if (colon == std::u16string_view::npos || colon == 0 || colon + 1 >= rest.size()) return false;
+    for (std::u16string_view kind : kKinds)
+        if (WideEqualsIgnoreCase(rest.substr(0, colon), kind)) return true;
+    return false;
+}
+
+}  // namespace
+
+HRESULT CreateSystemDeviceEnum(IUnknown* outer, REFIID riid, void** object) {
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return CreateComObject<SystemDeviceEnum>(riid, object);
+}
+
+HRESULT CreateMonikerEnumerator(std::vector<ComPtr<IMoniker>> monikers, IEnumMoniker** enumerator) {
+    return CreateComObject<MonikerEnumerator>(IID_IEnumMoniker, reinterpret_cast<void**>(enumerator),
+                                              std::move(monikers), std::size_t{0});
+}
+
+HRESULT ParseDeviceDisplayName(IBindCtx*, LPCOLESTR name, ULONG* eaten, IMoniker** moniker) {
+    if (!eaten || !moniker) return E_POINTER;
+    *eaten = 0;
+    *moniker = nullptr;
+    const std::u16string_view text = WideView(name);
+    if (!WellFormed(text)) return MK_E_SYNTAX;
+    for (const CLSID* category : {&CLSID_VideoInputDeviceCategory, &CLSID_AudioInputDeviceCategory}) {
+        for (const DeviceEntry& entry : CatalogEntries(*category)) {
+            if (!WideEqualsIgnoreCase(entry.displayName, text)) continue;
+            const HRESULT hr = CreateEntryMoniker(entry, moniker);
+            if (SUCCEEDED(hr)) *eaten = static_cast<ULONG>(text.size());
+            return hr;
+        }
+    }
+    DeviceMonikerInfo absent;
+    absent.DisplayName = std::u16string(text);
+    const HRESULT hr = CreateDeviceMoniker(std::move(absent), moniker);
+    if (SUCCEEDED(hr)) *eaten = static_cast<ULONG>(text.size());
+    return hr;
+}
+
+void RegisterDeviceClasses() {
+    RegisterBuiltinClass(CLSID_SystemDeviceEnum, CreateSystemDeviceEnum);
+    RegisterMonikerParser(u"@device:", ParseDeviceDisplayName);
+}
+
+}  // namespace media

@@ -1,0 +1,198 @@
+// The session and the preview graph on the virtual TV card. Needs the media framework's
+// classes; each test is skipped, naming what is missing, while they are not there.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "engine/capture_engine.h"
+#include "platform/com/class_factory.h"
+#include "platform/com/com_runtime.h"
+#include "platform/media/interfaces/clsids.h"
+#include "platform/system/profile_directory.h"
+#include "tests/engine/engine_test_support.h"
+#include "tests/support/temp_environment.h"
+
+namespace {
+
+// The first media class that cannot be created, or "" when all can.
+std::string MissingMediaClass() {
+    const std::pair<const CLSID*, const char*> classes[] = {
+        {&CLSID_FilterGraph, "CLSID_FilterGraph"},
+        {&CLSID_CaptureGraphBuilder2, "CLSID_CaptureGraphBuilder2"},
+        {&CLSID_SystemDeviceEnum, "CLSID_SystemDeviceEnum"},
+        {&CLSID_SmartTee, "CLSID_SmartTee"},
+    };
+    for (const auto& [clsid, name] : classes) {
+        ComPtr<IUnknown> object;
+        const HRESULT hr = CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(object.ReleaseAndGetAddressOf()));
+        if (FAILED(hr)) return std::string("CoCreateInstance(") + name + ") failed: " + HResultText(hr);
+    }
+    return {};
+}
+
+class FailingFactory final : public ComObject<IClassFactory> {
+public:
+    HRESULT CreateInstance(IUnknown*, REFIID, void** object) override {
+        if (object) *object = nullptr;
+        return E_OUTOFMEMORY;
+    }
+    HRESULT LockServer(BOOL) override { return S_OK; }
+};
+
+class PreviewGraphTest : public testing::Test {
+protected:
+    void SetUp() override {
+        setenv("QUILLDECK_HIDE_REAL_DEVICES", "1", 1);
+        CoInitialize(nullptr);
+        if (const std::string missing = MissingMediaClass(); !missing.empty())
+            GTEST_SKIP() << "the media framework is missing: " << missing;
+        engine_ = std::make_unique<CCaptureEngine>(ResolveProfileDirectory(), nullptr);
+        engine_->SetWindows(windows_.pane.handle, windows_.frame.handle);
+        engine_->SetMessageBar(&bar_);
+    }
+    void TearDown() override {
+        engine_.reset();
+        CoUninitialize();
+    }
+    const GraphSession& Session() const { return engine_->Session(); }
+
+    TempEnvironment environment_;
+    FakeFrame windows_;
+    RecordingMessageBar bar_;
+    std::unique_ptr<CCaptureEngine> engine_;
+};
+
+TEST_F(PreviewGraphTest, BothDeviceNamesEmptyGiveAGraphWithoutCaptureFilters) {
+    CDeviceProfile profile;
+    EXPECT_EQ(engine_->SelectCaptureDevices(&profile), S_OK);
+    EXPECT_EQ(engine_->CreateGraphSession(&profile), S_OK);
+    EXPECT_TRUE(Session().Graph);
+    EXPECT_TRUE(Session().CaptureBuilder);
+    EXPECT_TRUE(Session().MediaFilter);
+    EXPECT_FALSE(Session().VideoCaptureFilter);
+    EXPECT_FALSE(Session().AudioCaptureFilter);
+    EXPECT_FALSE(Session().VideoCapturePin);
+    EXPECT_FALSE(Session().AudioCapturePin);
+    EXPECT_TRUE(bar_.lines.empty());
+}
+
+TEST_F(PreviewGraphTest, NullProfilePicksTheFirstDevices) {
+    ASSERT_FALSE(engine_->Catalog().List(VideoInputDevices).empty());
+    engine_->SelectCaptureDevices(nullptr);
+    EXPECT_EQ(Session().VideoCaptureMoniker.Get(), engine_->Catalog().List(VideoInputDevices).front().Get());
+    ASSERT_EQ(engine_->CreateGraphSession(nullptr), S_OK);
+    EXPECT_TRUE(Session().VideoCaptureFilter);
+    EXPECT_TRUE(Session().VideoCapturePin);
+    EXPECT_TRUE(Session().TvTuner);
+    EXPECT_TRUE(bar_.lines.empty());
+}
+
+TEST_F(PreviewGraphTest, DeviceThatIsNotInstalledIsReported) {
+    CDeviceProfile profile;
+    profile.VideoDeviceMoniker = "@device:pnp:\\\\?\\no-such-device";
+    engine_->SelectCaptureDevices(&profile);
+    EXPECT_FALSE(Session().VideoCaptureMoniker);
+    EXPECT_TRUE(bar_.HasLabel("NotFound VideoCaptureDevice") || bar_.HasLabel("MkParseDisplayName"));
+    engine_->CreateGraphSession(&profile);
+    EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, TRUE), E_FAIL);
+}
+
+TEST_F(PreviewGraphTest, BuildsRunsAndStopsThePreview) {
+    engine_->SelectCaptureDevices(nullptr);
+    ASSERT_EQ(engine_->CreateGraphSession(nullptr), S_OK);
+    ASSERT_EQ(engine_->BuildPreviewGraph(nullptr, nullptr, nullptr, TRUE), S_OK) << (bar_.lines.empty() ? "" : bar_.lines.back());
+    EXPECT_TRUE(Session().PreviewGraphBuilt);
+    EXPECT_FALSE(Session().GraphBuildPending);
+    EXPECT_TRUE(Session().VideoWindow);
+    EXPECT_TRUE(Session().MediaEvent);
+    EXPECT_EQ(engine_->RunPreview(), S_OK);
+    EXPECT_TRUE(Session().Previewing);
+    EXPECT_EQ(engine_->RunPreview(), S_OK);  // already running: untouched
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+    EXPECT_FALSE(Session().Previewing);
+    engine_->DestroyGraphSession();
+    EXPECT_FALSE(Session().Graph);
+}
+
+TEST_F(PreviewGraphTest, SecondBuildOnlyResizes) {
+    CDeviceProfile profile;
+    profile.PreviewVideoMode = 1;
+    profile.PreviewSizeMode = 2;
+    profile.PreviewWidth = 320;
+    profile.PreviewHeight = 240;
+    engine_->SelectCaptureDevices(nullptr);
+    engine_->CreateGraphSession(&profile);
+    ASSERT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, TRUE), S_OK);
+    ComPtr<IPin> previewOut = Session().VideoPreviewOut;
+    profile.PreviewWidth = 400;
+    profile.PreviewHeight = 300;
+    EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, TRUE), S_OK);
+    EXPECT_EQ(Session().VideoPreviewOut.Get(), previewOut.Get());
+    EXPECT_EQ(windows_.pane.clientWidth, 400);
+    EXPECT_EQ(windows_.pane.clientHeight, 300);
+}
+
+TEST_F(PreviewGraphTest, PreviewVideoModeZeroRendersNoVideo) {
+    CDeviceProfile profile;  // PreviewVideoMode 0
+    engine_->SelectCaptureDevices(nullptr);
+    engine_->CreateGraphSession(&profile);
+    ASSERT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), S_OK);
+    ComPtr<IPin> peer;
+    if (Session().VideoPreviewOut) {
+        EXPECT_NE(Session().VideoPreviewOut->ConnectedTo(peer.ReleaseAndGetAddressOf()), S_OK);
+    }
+    EXPECT_FALSE(bar_.HasLabel("IVideoWindow put_Owner"));
+}
+
+TEST_F(PreviewGraphTest, UnknownFilterProfileStopsTheBuild) {
+    CDeviceProfile profile;
+    profile.PreviewVideoMode = 1;
+    profile.PreviewVideoFilterName = "no such chain";
+    engine_->SelectCaptureDevices(nullptr);
+    engine_->CreateGraphSession(&profile);
+    EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), E_FAIL);
+    EXPECT_TRUE(bar_.HasLabel("NotFound VideoFilterProfile"));
+    EXPECT_FALSE(Session().PreviewGraphBuilt);
+}
+
+TEST_F(PreviewGraphTest, TwoFailuresInARowGiveTwoLinesTheNewerSelected) {
+    CDeviceProfile profile;
+    profile.VideoDeviceMoniker = "@device:missing:video";
+    profile.AudioDeviceMoniker = "@device:missing:audio";
+    engine_->SelectCaptureDevices(&profile);
+    ASSERT_EQ(bar_.lines.size(), 2u);
+    EXPECT_EQ(bar_.selected, 1);
+}
+
+struct InjectedFailure {
+    const CLSID* clsid;
+    const char* label;
+    bool viaCapturePin;
+};
+
+class PreviewFailureTest : public PreviewGraphTest, public testing::WithParamInterface<InjectedFailure> {};
+
+TEST_P(PreviewFailureTest, LabelledStepFailsAndTheNextBuildTearsDown) {
+    CDeviceProfile profile;
+    profile.PreviewVideoMode = GetParam().clsid == &CLSID_OverlayMixer ? 2 : 1;
+    profile.PreviewViaCapturePin = GetParam().viaCapturePin ? 1 : 0;
+    engine_->SelectCaptureDevices(nullptr);
+    ASSERT_EQ(engine_->CreateGraphSession(&profile), S_OK);
+    {
+        ComPtr<IClassFactory> failing = ComPtr<IClassFactory>::Attach(new FailingFactory);
+        ScopedClassFactoryOverride override(*GetParam().clsid, failing.Get());
+        EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), E_OUTOFMEMORY);
+    }
+    EXPECT_TRUE(bar_.HasLabel(GetParam().label)) << (bar_.lines.empty() ? "(no report)" : bar_.lines.back());
+    EXPECT_TRUE(Session().GraphBuildPending);
+    EXPECT_FALSE(Session().PreviewGraphBuilt);
+    EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), S_OK);
+    EXPECT_TRUE(Session().PreviewGraphBuilt);
+    EXPECT_FALSE(Session().GraphBuildPending);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, PreviewFailureTest,
+                         testing::Values(InjectedFailure{&CLSID_SmartTee, "CoCreateInstance SmartTee", true},
+                                         InjectedFailure{&CLSID_OverlayMixer, "CoCreateInstance OverlayMixer", false}));
+
+}  // namespace

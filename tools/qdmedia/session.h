@@ -1,0 +1,29 @@
+// A small capture graph for the commands: the filter graph, its capture graph builder and
+// the chosen device's capture filter, added to the graph.
+#pragma once
+
+#include <string>
+
+#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/control.h"
+
+namespace qdmedia {
+
+struct Session {
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<ICaptureGraphBuilder2> builder;
+    ComPtr<IBaseFilter> capture;
+    std::string deviceName;
+
+    // Prints what failed and returns false.
+    bool Open(const std::string& device);
+    // Adds a filter of a built-in class to the graph.
+    ComPtr<IBaseFilter> Add(REFCLSID clsid, const char16_t* name);
+    // Runs until `milliseconds` pass or the graph reports completion, an abort or a lost
+    // device (returned; 0 when the time ran out).
+    LONG RunFor(long milliseconds);
+};
+
+bool Failed(HRESULT hr, const char* step);
+
+}  // namespace qdmedia
