@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QSessionManager>
+#include <QSocketNotifier>
 
 #include "app/instance_channel.h"
 #include "app/main_frame.h"
+#include "app/property_frame_dialog.h"
 #include "app/splash_window.h"
 #include "platform/com/hresult.h"
 #include "platform/system/last_error.h"
 #include "platform/system/profile_directory.h"
+#include "platform/system/termination_signals.h"
 
 namespace {
 constexpr int kRaiseRequestTimeoutMs = 3000;
@@ -24,6 +27,11 @@ CQuilldeckApp::CQuilldeckApp() : instanceLock_(InstanceName().toStdString()) {}
 
 CQuilldeckApp::~CQuilldeckApp() {
     if (qApp) qApp->removeEventFilter(this);
+    if (terminationNotifier_) {
+        terminationNotifier_.reset();
+        termination::StopWatchingSignals();
+    }
+    ui::SetPropertyFramePresenter(nullptr);
     mainFrame_.reset();
 }
 
@@ -31,13 +39,15 @@ bool CQuilldeckApp::InitInstance() {
     // The program takes no options; a splash is always wanted.
     CSplashWindow::EnableSplash(true);
 
-    if (!instanceLock_.Acquire()) {
-        if (GetLastError() == static_cast<DWORD>(ERROR_ALREADY_EXISTS)) {
-            CInstanceChannel::RequestRaise(QString::fromStdString(instanceLock_.SocketPath()), kRaiseRequestTimeoutMs);
-            return false;
-        }
-        // No lock can be made (an unwritable runtime directory): run without one.
-    } else {
+    const bool locked = instanceLock_.Acquire();
+    if (!locked && GetLastError() == static_cast<DWORD>(ERROR_ALREADY_EXISTS)) {
+        CInstanceChannel::RequestRaise(QString::fromStdString(instanceLock_.SocketPath()), kRaiseRequestTimeoutMs);
+        return false;
+    }
+    // Before the channel listens: once other copies can reach this one, a signal is handled.
+    WatchTerminationSignals();
+    // Without a lock (an unwritable runtime directory) the program runs without the channel.
+    if (locked) {
         instanceChannel_ = std::make_unique<CInstanceChannel>();
         connect(instanceChannel_.get(), &CInstanceChannel::RaiseRequested, this, &CQuilldeckApp::RaiseMainWindow);
         instanceChannel_->Listen(QString::fromStdString(instanceLock_.SocketPath()));
@@ -47,6 +57,7 @@ bool CQuilldeckApp::InitInstance() {
     settingsPath_ = QString::fromStdString(profileDirectory_) + QStringLiteral("Talvin.dat");
 
     qApp->installEventFilter(this);
+    InstallPropertyFramePresenter();
     mainFrame_ = std::make_unique<CMainFrame>(profileDirectory_, settingsPath_);
     if (!mainFrame_->Create()) return false;
 
@@ -60,6 +71,7 @@ bool CQuilldeckApp::InitInstance() {
     mainFrame_->LoadWindowState();
     if (!mainFrame_->isMinimized()) mainFrame_->show();
     mainFrame_->update();
+    if (terminationNotifier_) terminationNotifier_->setEnabled(true);
     return true;
 }
 
@@ -70,6 +82,24 @@ void CQuilldeckApp::RaiseMainWindow() {
     frame->show();
     frame->raise();
     frame->activateWindow();
+}
+
+void CQuilldeckApp::WatchTerminationSignals() {
+    const int descriptor = termination::WatchSignals();
+    if (descriptor < 0) return;  // the default handling stays: the process ends at once
+    terminationNotifier_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+    // A signal during start-up waits in the pipe until the message loop runs (see InitInstance).
+    terminationNotifier_->setEnabled(false);
+    connect(terminationNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+        if (termination::TakePendingSignals() == 0) return;
+        // Modal dialogs end first, so the close is not refused by their event loops.
+        while (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+            if (QApplication::activeModalWidget() == modal) break;
+        }
+        if (mainFrame_) mainFrame_->close();
+        QCoreApplication::quit();
+    });
 }
 
 bool CQuilldeckApp::eventFilter(QObject* watched, QEvent* event) {

@@ -11,6 +11,7 @@
 
 class CMainFrame;
 class CInstanceChannel;
+class QSocketNotifier;
 
 class CQuilldeckApp : public QObject {
     Q_OBJECT
@@ -35,10 +36,13 @@ protected:
 
 private:
     void RaiseMainWindow();
+    // SIGTERM and SIGINT close the main window, so the leaving sequence runs.
+    void WatchTerminationSignals();
 
     SingleInstanceLock instanceLock_;
     std::unique_ptr<CInstanceChannel> instanceChannel_;
     std::string profileDirectory_;
     QString settingsPath_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    std::unique_ptr<QSocketNotifier> terminationNotifier_;
 };

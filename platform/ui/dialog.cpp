@@ -4,11 +4,31 @@
 
 namespace ui {
 
+namespace {
+
+// A check box keeps its label in the template; a combo box starts with no item selected.
+std::u16string InitialText(const DialogControl& control) {
+    if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::ComboBox) return {};
+    return control.text;
+}
+
+bool ComboHasItem(const DialogControl& control, const std::u16string& item) {
+    std::size_t start = 0;
+    while (start <= control.text.size()) {
+        const std::size_t end = std::min(control.text.find(u'\n', start), control.text.size());
+        if (control.text.compare(start, end - start, item) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 Dialog::Dialog(const DialogTemplate& dialogTemplate, DialogProc procedure)
     : template_(dialogTemplate), procedure_(std::move(procedure)) {
     for (const auto& control : template_.controls) {
         if (control.id == IDC_STATIC) continue;
-        controls_[control.id] = ControlState{&control, control.kind == ControlKind::CheckBox ? u"" : control.text};
+        controls_[control.id] = ControlState{&control, InitialText(control)};
     }
     SendMessage(WM_INITDIALOG, 0, 0);
 }
@@ -29,6 +49,7 @@ bool Dialog::SetText(int id, const std::u16string& text) {
     auto it = controls_.find(id);
     if (it == controls_.end()) return false;
     it->second.text = text;
+    Changed(id);
     // An edit box reports every change of its text, also one made by the program.
     if (it->second.control->kind == ControlKind::Edit) Notify(id, EN_CHANGE);
     return true;
@@ -43,6 +64,7 @@ bool Dialog::SetCheckState(int id, UINT state) {
     auto it = controls_.find(id);
     if (it == controls_.end() || it->second.control->kind != ControlKind::CheckBox) return false;
     it->second.check = state;
+    Changed(id);
     return true;
 }
 
@@ -58,9 +80,26 @@ bool Dialog::Click(int id) {
     const ControlKind kind = it->second.control->kind;
     if (kind != ControlKind::CheckBox && kind != ControlKind::PushButton) return false;
     if (kind == ControlKind::CheckBox && (it->second.control->style & 0xF) == BS_AUTOCHECKBOX)
+    {
         it->second.check = it->second.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+        Changed(id);
+    }
     Notify(id, BN_CLICKED);
     return true;
+}
+
+bool Dialog::Select(int id, const std::u16string& item) {
+    auto it = controls_.find(id);
+    if (it == controls_.end() || it->second.control->kind != ControlKind::ComboBox) return false;
+    if (!ComboHasItem(*it->second.control, item)) return false;
+    it->second.text = item;
+    Changed(id);
+    Notify(id, CBN_SELCHANGE);
+    return true;
+}
+
+void Dialog::Changed(int id) {
+    if (listener_) listener_(id);
 }
 
 void Dialog::Notify(int id, WORD code) { SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code), 0); }

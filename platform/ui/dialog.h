@@ -18,6 +18,7 @@ inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr WORD BN_CLICKED = 0;
 inline constexpr WORD EN_CHANGE = 0x0300;
+inline constexpr WORD CBN_SELCHANGE = 1;
 inline constexpr UINT BST_UNCHECKED = 0;
 inline constexpr UINT BST_CHECKED = 1;
 
@@ -50,6 +51,13 @@ public:
     // toggles it (BN_CLICKED), clicking a button sends BN_CLICKED.
     bool Type(int id, const std::u16string& text);
     bool Click(int id);
+    // Choosing a combo box item makes it the combo's text (CBN_SELCHANGE).
+    bool Select(int id, const std::u16string& item);
+
+    // Told the id of every control whose text or check state changed, by the page or by the
+    // user, so that a presenter can mirror it on screen. One listener; null removes it.
+    using ChangeListener = std::function<void(int id)>;
+    void SetChangeListener(ChangeListener listener) { listener_ = std::move(listener); }
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible) { visible_ = visible; }
@@ -61,9 +69,11 @@ private:
         UINT check = BST_UNCHECKED;
     };
     void Notify(int id, WORD code);
+    void Changed(int id);
 
     DialogTemplate template_;
     DialogProc procedure_;
+    ChangeListener listener_;
     std::map<int, ControlState> controls_;  // by id; static texts with IDC_STATIC are not addressable
     bool visible_ = false;
 };

@@ -19,13 +19,16 @@ inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr DWORD DS_SETFONT = 0x00000040;
 inline constexpr DWORD DS_CONTROL = 0x00000400;
 inline constexpr DWORD BS_AUTOCHECKBOX = 0x00000003;
+inline constexpr DWORD BS_GROUPBOX = 0x00000007;
+inline constexpr DWORD CBS_DROPDOWNLIST = 0x00000003;
 inline constexpr DWORD ES_AUTOHSCROLL = 0x00000080;
 inline constexpr DWORD SS_LEFT = 0x00000000;
 
 // The id that static texts share when nothing refers to them.
 inline constexpr int IDC_STATIC = -1;
 
-enum class ControlKind { CheckBox, Edit, Static, PushButton };
+// A combo box's text lists its items, one per line; its state text is the selected item.
+enum class ControlKind { CheckBox, Edit, Static, PushButton, ComboBox, GroupBox };
 
 struct DialogControl {
     int id;

@@ -7,7 +7,9 @@
 #include "engine/capture_engine.h"
 #include "platform/com/class_factory.h"
 #include "platform/com/com_runtime.h"
+#include "platform/media/devices/virtual_devices.h"
 #include "platform/media/interfaces/clsids.h"
+#include "platform/media/media_types.h"
 #include "platform/system/profile_directory.h"
 #include "tests/engine/engine_test_support.h"
 #include "tests/support/temp_environment.h"
@@ -38,6 +40,37 @@ public:
     }
     HRESULT LockServer(BOOL) override { return S_OK; }
 };
+
+// A filter from outside the media framework: the graph refuses it (AddFilter fails).
+class ForeignFilter final : public ComObject<IBaseFilter> {
+public:
+    HRESULT GetClassID(CLSID*) override { return E_NOTIMPL; }
+    HRESULT Stop() override { return S_OK; }
+    HRESULT Pause() override { return S_OK; }
+    HRESULT Run(REFERENCE_TIME) override { return S_OK; }
+    HRESULT GetState(DWORD, FILTER_STATE*) override { return E_NOTIMPL; }
+    HRESULT SetSyncSource(IReferenceClock*) override { return S_OK; }
+    HRESULT GetSyncSource(IReferenceClock**) override { return E_NOTIMPL; }
+    HRESULT EnumPins(IEnumPins**) override { return E_NOTIMPL; }
+    HRESULT FindPin(LPCWSTR, IPin**) override { return VFW_E_NOT_FOUND; }
+    HRESULT QueryFilterInfo(FILTER_INFO*) override { return E_NOTIMPL; }
+    HRESULT JoinFilterGraph(IFilterGraph*, LPCWSTR) override { return E_FAIL; }
+    HRESULT QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
+};
+
+class ForeignFilterFactory final : public ComObject<IClassFactory> {
+public:
+    HRESULT CreateInstance(IUnknown*, REFIID iid, void** object) override {
+        ComPtr<ForeignFilter> filter = MakeComObject<ForeignFilter>();
+        return filter->QueryInterface(iid, object);
+    }
+    HRESULT LockServer(BOOL) override { return S_OK; }
+};
+
+std::string DvCamcorderName() {
+    const std::u16string name = media::kVirtualDvCamcorderName;
+    return std::string(name.begin(), name.end());
+}
 
 class PreviewGraphTest : public testing::Test {
 protected:
@@ -157,17 +190,83 @@ TEST_F(PreviewGraphTest, UnknownFilterProfileStopsTheBuild) {
 
 TEST_F(PreviewGraphTest, TwoFailuresInARowGiveTwoLinesTheNewerSelected) {
     CDeviceProfile profile;
-    profile.VideoDeviceMoniker = "@device:missing:video";
-    profile.AudioDeviceMoniker = "@device:missing:audio";
+    // Well-formed names of devices that are not installed: each gives one report.
+    profile.VideoDeviceMoniker = "@device:virtual:no-such-video";
+    profile.AudioDeviceMoniker = "@device:virtual:no-such-audio";
     engine_->SelectCaptureDevices(&profile);
-    ASSERT_EQ(bar_.lines.size(), 2u);
+    ASSERT_EQ(bar_.lines.size(), 2u) << testing::PrintToString(bar_.lines);
     EXPECT_EQ(bar_.selected, 1);
+    EXPECT_TRUE(bar_.lines[0].ends_with("NotFound VideoCaptureDevice"));
+    EXPECT_TRUE(bar_.lines[1].ends_with("NotFound AudioCaptureDevice"));
 }
+
+// The virtual DV camcorder gives one interleaved capture pin: the preview comes through the
+// Smart Tee and a DV splitter, or, when the preview is time-stamped, through the capture splitter.
+TEST_F(PreviewGraphTest, DvCamcorderPreviewsThroughTheTeeAndThePreviewSplitter) {
+    CDeviceProfile profile;
+    profile.VideoDeviceMoniker = DvCamcorderName();
+    profile.PreviewVideoMode = 1;
+    engine_->SelectCaptureDevices(&profile);
+    ASSERT_TRUE(Session().VideoCaptureMoniker) << (bar_.lines.empty() ? "" : bar_.lines.back());
+    ASSERT_EQ(engine_->CreateGraphSession(&profile), S_OK);
+    EXPECT_TRUE(Session().VideoCaptureFilter);
+    EXPECT_FALSE(Session().AudioCaptureFilter);
+    EXPECT_FALSE(Session().VideoPreviewPin);
+    ASSERT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, TRUE), S_OK) << (bar_.lines.empty() ? "" : bar_.lines.back());
+    EXPECT_TRUE(Session().PreviewGraphBuilt);
+    EXPECT_TRUE(Session().SmartTee);
+    EXPECT_TRUE(Session().PreviewDvSplitter);
+    EXPECT_FALSE(Session().CaptureDvSplitter);
+    EXPECT_TRUE(Session().VideoPreviewOut);
+    EXPECT_TRUE(Session().AudioPreviewOut);  // the splitter's audio, for want of an audio device
+    EXPECT_EQ(engine_->RunPreview(), S_OK);
+    EXPECT_TRUE(Session().Previewing);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+    EXPECT_FALSE(Session().Previewing);
+    EXPECT_TRUE(bar_.lines.empty()) << bar_.lines.front();
+}
+
+TEST_F(PreviewGraphTest, TimestampedDvPreviewTakesTheCaptureSplitter) {
+    CDeviceProfile profile;
+    profile.VideoDeviceMoniker = DvCamcorderName();
+    profile.PreviewVideoMode = 1;
+    profile.PreviewVideoTimestamped = 1;
+    engine_->SelectCaptureDevices(&profile);
+    ASSERT_EQ(engine_->CreateGraphSession(&profile), S_OK);
+    ASSERT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, TRUE), S_OK) << (bar_.lines.empty() ? "" : bar_.lines.back());
+    EXPECT_TRUE(Session().CaptureDvSplitter);
+    EXPECT_FALSE(Session().PreviewDvSplitter);
+    EXPECT_FALSE(Session().SmartTee);
+    EXPECT_TRUE(Session().VideoPreviewOut);
+    EXPECT_EQ(engine_->RunPreview(), S_OK);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+}
+
+TEST_F(PreviewGraphTest, DvCamcorderFormatFitsTheFrame) {
+    CDeviceProfile profile;
+    profile.VideoDeviceMoniker = DvCamcorderName();
+    engine_->SelectCaptureDevices(&profile);
+    ASSERT_EQ(engine_->CreateGraphSession(&profile), S_OK);
+    ASSERT_TRUE(Session().VideoCapturePin);
+    ComPtr<IEnumMediaTypes> types;
+    ASSERT_EQ(Session().VideoCapturePin->EnumMediaTypes(types.ReleaseAndGetAddressOf()), S_OK);
+    AM_MEDIA_TYPE* type = nullptr;
+    ASSERT_EQ(types->Next(1, &type, nullptr), S_OK);
+    EXPECT_EQ(type->formattype, FORMAT_DvInfo);
+    engine_->FitFrameToMediaType(type, 100);
+    EXPECT_EQ(windows_.pane.clientWidth, 720);
+    EXPECT_EQ(windows_.pane.clientHeight, 480);
+    DeleteMediaType(type);
+}
+
+enum class Fault { Create, Add };
 
 struct InjectedFailure {
     const CLSID* clsid;
     const char* label;
     bool viaCapturePin;
+    bool dvCamcorder;
+    Fault fault;
 };
 
 class PreviewFailureTest : public PreviewGraphTest, public testing::WithParamInterface<InjectedFailure> {};
@@ -176,23 +275,36 @@ TEST_P(PreviewFailureTest, LabelledStepFailsAndTheNextBuildTearsDown) {
     CDeviceProfile profile;
     profile.PreviewVideoMode = GetParam().clsid == &CLSID_OverlayMixer ? 2 : 1;
     profile.PreviewViaCapturePin = GetParam().viaCapturePin ? 1 : 0;
-    engine_->SelectCaptureDevices(nullptr);
+    if (GetParam().dvCamcorder) profile.VideoDeviceMoniker = DvCamcorderName();
+    engine_->SelectCaptureDevices(GetParam().dvCamcorder ? &profile : nullptr);
     ASSERT_EQ(engine_->CreateGraphSession(&profile), S_OK);
     {
-        ComPtr<IClassFactory> failing = ComPtr<IClassFactory>::Attach(new FailingFactory);
-        ScopedClassFactoryOverride override(*GetParam().clsid, failing.Get());
-        EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), E_OUTOFMEMORY);
+        ComPtr<IClassFactory> factory;
+        if (GetParam().fault == Fault::Create)
+            factory = ComPtr<IClassFactory>::Attach(new FailingFactory);
+        else
+            factory = ComPtr<IClassFactory>::Attach(new ForeignFilterFactory);
+        ScopedClassFactoryOverride override(*GetParam().clsid, factory.Get());
+        EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE),
+                  GetParam().fault == Fault::Create ? E_OUTOFMEMORY : E_NOINTERFACE);
     }
     EXPECT_TRUE(bar_.HasLabel(GetParam().label)) << (bar_.lines.empty() ? "(no report)" : bar_.lines.back());
     EXPECT_TRUE(Session().GraphBuildPending);
     EXPECT_FALSE(Session().PreviewGraphBuilt);
-    EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), S_OK);
+    EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), S_OK)
+        << (bar_.lines.empty() ? "" : bar_.lines.back());
     EXPECT_TRUE(Session().PreviewGraphBuilt);
     EXPECT_FALSE(Session().GraphBuildPending);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, PreviewFailureTest,
-                         testing::Values(InjectedFailure{&CLSID_SmartTee, "CoCreateInstance SmartTee", true},
-                                         InjectedFailure{&CLSID_OverlayMixer, "CoCreateInstance OverlayMixer", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Steps, PreviewFailureTest,
+    testing::Values(InjectedFailure{&CLSID_SmartTee, "CoCreateInstance SmartTee", true, false, Fault::Create},
+                    InjectedFailure{&CLSID_SmartTee, "AddFilter SmartTee", true, false, Fault::Add},
+                    InjectedFailure{&CLSID_OverlayMixer, "CoCreateInstance OverlayMixer", false, false, Fault::Create},
+                    InjectedFailure{&CLSID_OverlayMixer, "AddFilter OverlayMixer", false, false, Fault::Add},
+                    InjectedFailure{&CLSID_DVSplitter, "CoCreateInstance DVSplitter", false, true, Fault::Create},
+                    InjectedFailure{&CLSID_DVSplitter, "AddFilter DVSplitter", false, true, Fault::Add},
+                    InjectedFailure{&CLSID_SmartTee, "CoCreateInstance SmartTee", false, true, Fault::Create}));
 
 }  // namespace

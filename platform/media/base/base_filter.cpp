@@ -5,7 +5,7 @@
 
 #include "platform/com/com_runtime.h"
 #include "platform/media/base/base_pin.h"
-#include "platform/media/base/enumerators.h"
+#include "platform/media/filters/enumerators.h"
 #include "platform/media/interfaces/clsids.h"
 
 CBaseFilter::CBaseFilter(const WCHAR* name, REFCLSID clsid) : m_clsid(clsid), m_Name(name ? name : u"") {}
@@ -65,7 +65,7 @@ HRESULT CBaseFilter::EnumPins(IEnumPins** pins) {
     if (!pins) return E_POINTER;
     std::vector<IPin*> list;
     for (int i = 0; i < GetPinCount(); ++i) list.push_back(GetPin(i));
-    return CreatePinEnumerator(list, pins);
+    return media::CreatePinEnumerator(list, pins);
 }
 
 HRESULT CBaseFilter::FindPin(LPCWSTR id, IPin** pin) {

@@ -5,7 +5,7 @@
 
 #include "platform/com/wide_text.h"
 #include "platform/media/base/base_filter.h"
-#include "platform/media/base/enumerators.h"
+#include "platform/media/filters/enumerators.h"
 #include "platform/media/gst.h"
 #include "platform/media/media_caps.h"
 
@@ -210,7 +210,9 @@ HRESULT CBasePin::EnumMediaTypes(IEnumMediaTypes** mediaTypes) {
         if (GetMediaType(i, &type) != S_OK) break;
         types.push_back(type);
     }
-    const HRESULT hr = CreateMediaTypeEnumerator(types, mediaTypes);
+    std::vector<const AM_MEDIA_TYPE*> typePointers;
+    for (const auto& type : types) typePointers.push_back(&type);
+    const HRESULT hr = media::CreateMediaTypeEnumerator(typePointers, mediaTypes);
     for (auto& type : types) FreeMediaType(type);
     return hr;
 }

@@ -1,6 +1,7 @@
 #include "platform/media/base/property_page.h"
 
 #include "platform/com/wide_text.h"
+#include "platform/ui/dialog_host.h"
 
 CBasePropertyPage::CBasePropertyPage(const ui::DialogTemplate& dialogTemplate, std::u16string title)
     : m_Template(dialogTemplate), m_Title(std::move(title)) {}
@@ -20,8 +21,10 @@ HRESULT CBasePropertyPage::Activate(HWND parent, LPCRECT rect, BOOL /*modal*/) {
         return OnReceiveMessage(dialog, message, wParam, lParam);
     });
     m_Dlg = m_Dialog.get();
+    ui::AttachDialog(m_hwndParent, m_Dlg);
     const HRESULT hr = OnActivate();
     if (FAILED(hr)) {
+        ui::DetachDialog(m_hwndParent, m_Dlg);
         m_Dlg = nullptr;
         m_Dialog.reset();
     }
@@ -31,6 +34,7 @@ HRESULT CBasePropertyPage::Activate(HWND parent, LPCRECT rect, BOOL /*modal*/) {
 HRESULT CBasePropertyPage::Deactivate() {
     if (!m_Dialog) return E_UNEXPECTED;
     const HRESULT hr = OnDeactivate();
+    ui::DetachDialog(m_hwndParent, m_Dlg);
     m_Dlg = nullptr;
     m_Dialog.reset();
     return hr;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/com/wide_text.h"
-#include "platform/media/capture_filters/capture_enumerators.h"
+#include "platform/media/filters/enumerators.h"
 
 namespace media {
 namespace {
@@ -92,7 +92,7 @@ HRESULT CaptureFilterBase::GetSyncSource(IReferenceClock** clock) {
 HRESULT CaptureFilterBase::EnumPins(IEnumPins** pins) {
     std::vector<IPin*> list;
     for (const auto& p : pins_) list.push_back(p.get());
-    return CreateCapturePinEnumerator(list, pins);
+    return CreatePinEnumerator(list, pins);
 }
 
 HRESULT CaptureFilterBase::FindPin(LPCWSTR id, IPin** pin) {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/com/wide_text.h"
-#include "platform/media/capture_filters/capture_enumerators.h"
+#include "platform/media/filters/enumerators.h"
 #include "platform/media/capture_filters/capture_filter_base.h"
 
 namespace media {
@@ -179,7 +179,7 @@ HRESULT CapturePin::EnumMediaTypes(IEnumMediaTypes** mediaTypes) {
     }
     std::vector<const AM_MEDIA_TYPE*> types;
     for (const auto& t : owned) types.push_back(t.get());
-    return CreateCaptureTypeEnumerator(types, mediaTypes);
+    return CreateMediaTypeEnumerator(types, mediaTypes);
 }
 
 HRESULT CapturePin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }

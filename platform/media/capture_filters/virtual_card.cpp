@@ -92,7 +92,13 @@ void VirtualCard::Refresh() {
         v->SetPicture(procAmp.Picture());
     }
 
-    for (VirtualAudioSource* a : audio_) a->SetToneFrequency(ToneFrequencyForChannel(tuner.Channel()));
+    LONG audioInput = CrossbarState::kNotRouted;
+    audioCrossbar.GetIsRoutedTo(0, &audioInput);
+    const bool silent = audioInput == CrossbarState::kNotRouted;
+    for (VirtualAudioSource* a : audio_) {
+        a->SetToneFrequency(ToneFrequencyForChannel(tuner.Channel()));
+        a->SetMuted(silent);
+    }
 }
 
 void VirtualCard::DropFrames(std::int64_t frames) {

@@ -4,45 +4,10 @@
 #include "platform/com/device_moniker.h"
 #include "platform/com/wide_text.h"
 #include "platform/media/devices/device_catalog.h"
+#include "platform/media/filters/enumerators.h"
 
 namespace media {
 namespace {
-
-class MonikerEnumerator final : public ComObject<IEnumMoniker> {
-public:
-    MonikerEnumerator(std::vector<ComPtr<IMoniker>> monikers, std::size_t position)
-        : monikers_(std::move(monikers)), position_(position) {
-        TrackWith(&PlatformObjectCounter());
-    }
-
-    HRESULT Next(ULONG count, IMoniker** monikers, ULONG* fetched) override {
-        if (!monikers || (count > 1 && !fetched)) return E_POINTER;
-        ULONG done = 0;
-        while (done < count && position_ < monikers_.size()) {
-            monikers[done] = monikers_[position_++].Get();
-            monikers[done++]->AddRef();
-        }
-        if (fetched) *fetched = done;
-        return done == count ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG count) override {
-        const std::size_t left = monikers_.size() - position_;
-        position_ += count < left ? count : left;
-        return count <= left ? S_OK : S_FALSE;
-    }
-    HRESULT Reset() override {
-        position_ = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnumMoniker** clone) override {
-        return CreateComObject<MonikerEnumerator>(IID_IEnumMoniker, reinterpret_cast<void**>(clone), monikers_,
-                                                  position_);
-    }
-
-private:
-    std::vector<ComPtr<IMoniker>> monikers_;
-    std::size_t position_;
-};
 
 class SystemDeviceEnum final : public ComObject<ICreateDevEnum> {
 public:
@@ -87,8 +52,7 @@ HRESULT CreateSystemDeviceEnum(IUnknown* outer, REFIID riid, void** object) {
 }
 
 HRESULT CreateMonikerEnumerator(std::vector<ComPtr<IMoniker>> monikers, IEnumMoniker** enumerator) {
-    return CreateComObject<MonikerEnumerator>(IID_IEnumMoniker, reinterpret_cast<void**>(enumerator),
-                                              std::move(monikers), std::size_t{0});
+    return CreateReferenceEnumerator(std::move(monikers), enumerator);
 }
 
 HRESULT ParseDeviceDisplayName(IBindCtx*, LPCOLESTR name, ULONG* eaten, IMoniker** moniker) {

@@ -17,7 +17,9 @@ class ReferenceEnumerator final : public ComObject<Enum> {
 public:
     using Items = std::vector<ComPtr<Item>>;
     explicit ReferenceEnumerator(std::shared_ptr<const Items> items, std::size_t position = 0)
-        : items_(std::move(items)), position_(position) {}
+        : items_(std::move(items)), position_(position) {
+        this->TrackWith(&PlatformObjectCounter());
+    }
 
     HRESULT Next(ULONG count, Item** out, ULONG* fetched) override {
         if (!out || (count > 1 && !fetched)) return E_POINTER;
@@ -53,6 +55,22 @@ private:
 
 using PinEnumerator = ReferenceEnumerator<IEnumPins, IPin>;
 using FilterEnumerator = ReferenceEnumerator<IEnumFilters, IBaseFilter>;
+
+// A new enumerator over `items`, each held (one reference) for the enumerator's life.
+template <typename Enum, typename Item>
+HRESULT CreateReferenceEnumerator(std::vector<ComPtr<Item>> items, Enum** enumerator) {
+    if (!enumerator) return E_POINTER;
+    *enumerator = nullptr;
+    auto created = MakeComObject<ReferenceEnumerator<Enum, Item>>(
+        std::make_shared<const std::vector<ComPtr<Item>>>(std::move(items)));
+    if (!created) return E_OUTOFMEMORY;
+    *enumerator = created.Detach();
+    return S_OK;
+}
+
+HRESULT CreatePinEnumerator(const std::vector<IPin*>& pins, IEnumPins** enumerator);
+// The types are copied.
+HRESULT CreateMediaTypeEnumerator(const std::vector<const AM_MEDIA_TYPE*>& types, IEnumMediaTypes** enumerator);
 
 class MediaTypeEnumerator final : public ComObject<IEnumMediaTypes> {
 public:

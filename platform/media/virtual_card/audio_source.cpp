@@ -7,6 +7,10 @@
 
 namespace media {
 
+namespace {
+constexpr double kToneVolume = 0.4;
+}  // namespace
+
 std::unique_ptr<VirtualAudioSource> VirtualAudioSource::Create(const char* name) {
     std::unique_ptr<VirtualAudioSource> source(new VirtualAudioSource());
     if (!source->Build(name)) return nullptr;
@@ -24,7 +28,7 @@ bool VirtualAudioSource::Build(const char* name) {
     caps_ = MakeElement("capsfilter", "capture-caps");
     if (!AddElements(GST_BIN(bin_), {tone_, caps_})) return false;
     // 10 ms buffers at 48 kHz: short enough for a capture latency like a sound card's.
-    g_object_set(tone_, "is-live", TRUE, "volume", 0.4, "samplesperbuffer", 480, nullptr);
+    g_object_set(tone_, "is-live", TRUE, "volume", kToneVolume, "samplesperbuffer", 480, nullptr);
     SetToneFrequency(ToneFrequencyForChannel(1));
     if (!gst_element_link(tone_, caps_)) return false;
     SetFilterCaps(caps_, AudioCapsFor(format_));
@@ -52,7 +56,14 @@ double VirtualAudioSource::ToneFrequency() const {
     return hertz;
 }
 
-void VirtualAudioSource::SetMuted(bool muted) { g_object_set(tone_, "mute", muted ? TRUE : FALSE, nullptr); }
+// audiotestsrc has no mute switch: silence is its volume at zero.
+void VirtualAudioSource::SetMuted(bool muted) { g_object_set(tone_, "volume", muted ? 0.0 : kToneVolume, nullptr); }
+
+bool VirtualAudioSource::Muted() const {
+    double volume = 0;
+    g_object_get(tone_, "volume", &volume, nullptr);
+    return volume == 0.0;
+}
 
 void VirtualAudioSource::Disappear() {
     if (gate_->Disappeared()) return;

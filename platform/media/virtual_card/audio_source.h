@@ -27,7 +27,9 @@ public:
 
     void SetToneFrequency(double hertz);
     double ToneFrequency() const;
+    // Silence while the card routes no sound to the audio capture input.
     void SetMuted(bool muted);
+    bool Muted() const;
 
     // Buffers keep their sample positions as offsets; the gate counts and can hold them.
     FrameGate& Gate() { return *gate_; }

@@ -182,6 +182,11 @@ bool VirtualDvSource::BuildAudio(GstElement* mux) {
 bool VirtualDvSource::BuildOutput(GstElement* mux) {
     GstElement* sink = MakeElement("appsink", "muxed");
     GstElement* src = MakeElement("appsrc", "frames");
+    // The muxer's appsink only hands pieces to the framer; the stream goes on from the appsrc.
+    // Flagged as a sink it would mark the camcorder (and any pipeline holding it) as a sink
+    // that never ends: a bin posts end of stream only once every sink has, so a graph's
+    // EC_COMPLETE (a one-shot grab, a finished stream) would never come.
+    if (sink) GST_OBJECT_FLAG_UNSET(sink, GST_ELEMENT_FLAG_SINK);
     if (!AddElements(GST_BIN(bin_), {sink, src})) return false;
     if (!gst_element_link(mux, sink)) return false;
 

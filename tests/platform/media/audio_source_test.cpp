@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "tests/platform/media/pipeline_harness.h"
@@ -87,6 +89,35 @@ TEST_F(AudioSourceTest, FormatMustBeACapability) {
     EXPECT_TRUE(source_->SetFormat({44100, 1, 16}));
     Record(200);
     EXPECT_NE(caps_.find("rate=(int)44100"), std::string::npos) << caps_;
+}
+
+// The loudest sample of a 16-bit recording.
+int Peak(const std::vector<test::FrameRecord>& buffers) {
+    int peak = 0;
+    for (const auto& b : buffers) {
+        for (std::size_t i = 0; i + 1 < b.data.size(); i += 2) {
+            std::int16_t sample = 0;
+            std::memcpy(&sample, b.data.data() + i, 2);
+            peak = std::max(peak, std::abs(static_cast<int>(sample)));
+        }
+    }
+    return peak;
+}
+
+TEST_F(AudioSourceTest, MutingSilencesTheSamplesAndUnmutingBringsTheToneBack) {
+    const auto loud = Record(200);
+    ASSERT_FALSE(loud.empty());
+    EXPECT_GT(Peak(loud), 10000);  // the tone at 0.4 of full scale
+
+    source_->SetMuted(true);
+    EXPECT_TRUE(source_->Muted());
+    const auto muted = Record(200);
+    ASSERT_FALSE(muted.empty());
+    EXPECT_EQ(Peak(muted), 0);
+
+    source_->SetMuted(false);
+    EXPECT_FALSE(source_->Muted());
+    EXPECT_GT(Peak(Record(200)), 10000);
 }
 
 TEST_F(AudioSourceTest, DisappearingPostsDeviceLost) {

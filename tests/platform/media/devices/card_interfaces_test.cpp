@@ -179,6 +179,23 @@ TEST_F(CardInterfacesTest, TheCrossbarRoutesOnlyMatchingKindsAndShowsTheInput) {
     EXPECT_EQ(0, routed);
 }
 
+TEST_F(CardInterfacesTest, TheAudioCrossbarSilencesTheToneWhileNothingIsRouted) {
+    // The audio crossbar feeds the video crossbar's TV sound input.
+    ComPtr<IAMCrossbar> crossbar2;
+    for (const auto& f : UpstreamFilters(video_.Get())) {
+        ComPtr<IAMCrossbar> found = As<IAMCrossbar>(f.Get());
+        if (!crossbar2 && found && As<IUnknown>(found.Get()).Get() != As<IUnknown>(crossbar1_.Get()).Get())
+            crossbar2 = found;
+    }
+    ASSERT_TRUE(crossbar2);
+    const double loud = Inner<double>(audio_.Get(), "tone", "volume");
+    EXPECT_GT(loud, 0.0);
+    ASSERT_EQ(S_OK, crossbar2->Route(0, -1));
+    EXPECT_EQ(0.0, Inner<double>(audio_.Get(), "tone", "volume"));
+    ASSERT_EQ(S_OK, crossbar2->Route(0, 1));  // line in
+    EXPECT_EQ(loud, Inner<double>(audio_.Get(), "tone", "volume"));
+}
+
 TEST_F(CardInterfacesTest, TheCardPowersOffWithItsLastFilter) {
     ASSERT_EQ(S_OK, tuner_->put_Channel(7, AMTUNER_SUBCHAN_DEFAULT, AMTUNER_SUBCHAN_DEFAULT));
     std::weak_ptr<VirtualCard> card = VirtualCard::Current();

@@ -1,0 +1,214 @@
+// CPU time per frame of the preview graph at 1280x720 YUY2 (virtual TV card capture pin ->
+// Smart Tee -> Null Renderer, through the filter graph) against the same work as a plain
+// gst-launch-1.0 pipeline.
+//
+// Both sides are measured the same way, from the kernel's CPU accounting:
+// - the graph runs in this process for a fixed time; CPU time is the getrusage(RUSAGE_SELF)
+//   difference across Run..Stop, frames are the capture pin's IAMDroppedFrames::GetNumNotDropped;
+// - gst-launch-1.0 runs as a child process with num-buffers set, so it ends by itself after
+//   a known number of frames; CPU time is the child's rusage from wait4(). The child's start-up
+//   (plugin registry, pipeline parsing) is measured by a one-frame run and subtracted.
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com/com_runtime.h"
+#include "platform/com/moniker.h"
+#include "platform/media/devices/device_catalog.h"
+#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/clsids.h"
+#include "platform/media/interfaces/control.h"
+#include "platform/media/interfaces/grabber.h"  // CLSID_NullRenderer
+
+extern char** environ;
+
+namespace {
+
+constexpr int kSeconds = 5;
+constexpr double kFrameRate = 30000.0 / 1001.0;
+
+double CpuSeconds(const rusage& r) {
+    return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+           static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+double ProcessCpuSeconds() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return CpuSeconds(r);
+}
+
+template <typename I>
+ComPtr<I> As(IUnknown* object) {
+    ComPtr<I> out;
+    if (object) object->QueryInterface(IidOf<I>(), out.ReleaseAndGetVoidAddress());
+    return out;
+}
+
+ComPtr<IPin> PinNamed(IBaseFilter* filter, const char16_t* name) {
+    ComPtr<IPin> pin;
+    filter->FindPin(name, pin.ReleaseAndGetAddressOf());
+    return pin;
+}
+
+ComPtr<IBaseFilter> Create(REFCLSID clsid) {
+    ComPtr<IBaseFilter> filter;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress());
+    return filter;
+}
+
+ComPtr<IBaseFilter> BindTvCard() {
+    ComPtr<ICreateDevEnum> devices;  // also makes the "@device:" names parseable
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                devices.ReleaseAndGetVoidAddress())))
+        return nullptr;
+    ComPtr<IBindCtx> context;
+    ComPtr<IMoniker> moniker;
+    ULONG eaten = 0;
+    ComPtr<IBaseFilter> card;
+    if (FAILED(CreateBindCtx(0, context.ReleaseAndGetAddressOf())) ||
+        FAILED(MkParseDisplayName(context.Get(), u"@device:virtual:tv-card", &eaten, moniker.ReleaseAndGetAddressOf())) ||
+        FAILED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, card.ReleaseAndGetVoidAddress())))
+        return nullptr;
+    return card;
+}
+
+// The capture pin's 1280x720 YUY2 capability, set as its format.
+bool SetHdYuy2(IPin* capture) {
+    ComPtr<IAMStreamConfig> config = As<IAMStreamConfig>(capture);
+    int count = 0, size = 0;
+    if (!config || FAILED(config->GetNumberOfCapabilities(&count, &size))) return false;
+    for (int i = 0; i < count; ++i) {
+        AM_MEDIA_TYPE* type = nullptr;
+        VIDEO_STREAM_CONFIG_CAPS caps{};
+        if (FAILED(config->GetStreamCaps(i, &type, reinterpret_cast<BYTE*>(&caps)))) continue;
+        const auto* vih = reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat);
+        const bool match = type->subtype == MEDIASUBTYPE_YUY2 && vih->bmiHeader.biWidth == 1280 &&
+                           vih->bmiHeader.biHeight == 720;
+        const bool set = match && SUCCEEDED(config->SetFormat(type));
+        DeleteMediaType(type);
+        if (set) return true;
+    }
+    return false;
+}
+
+struct Measurement {
+    double cpuSeconds = 0;
+    double frames = 0;
+};
+
+bool MeasureGraph(Measurement& out, std::string& error) {
+    ComPtr<IGraphBuilder> graph;
+    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                graph.ReleaseAndGetVoidAddress()))) {
+        error = "no filter graph";
+        return false;
+    }
+    ComPtr<IBaseFilter> card = BindTvCard();
+    ComPtr<IBaseFilter> tee = Create(CLSID_SmartTee);
+    ComPtr<IBaseFilter> sink = Create(CLSID_NullRenderer);
+    if (!card || !tee || !sink) {
+        error = "cannot create the filters";
+        return false;
+    }
+    ComPtr<IPin> capture = PinNamed(card.Get(), u"Capture");
+    if (!capture || !SetHdYuy2(capture.Get())) {
+        error = "the capture pin has no 1280x720 YUY2 format";
+        return false;
+    }
+    if (FAILED(graph->AddFilter(card.Get(), u"Capture")) || FAILED(graph->AddFilter(tee.Get(), u"Smart Tee")) ||
+        FAILED(graph->AddFilter(sink.Get(), u"Null Renderer")) ||
+        FAILED(graph->Connect(capture.Get(), PinNamed(tee.Get(), u"Input").Get())) ||
+        FAILED(graph->Connect(PinNamed(tee.Get(), u"Preview").Get(), PinNamed(sink.Get(), u"In").Get()))) {
+        error = "cannot build capture -> Smart Tee -> Null Renderer";
+        return false;
+    }
+    ComPtr<IMediaControl> control = As<IMediaControl>(graph.Get());
+    const double before = ProcessCpuSeconds();
+    if (FAILED(control->Run())) {
+        error = "the graph does not run";
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(kSeconds));
+    control->Stop();
+    out.cpuSeconds = ProcessCpuSeconds() - before;
+    LONG delivered = 0;
+    ComPtr<IAMDroppedFrames> dropped = As<IAMDroppedFrames>(capture.Get());
+    if (!dropped || FAILED(dropped->GetNumNotDropped(&delivered)) || delivered <= 0) {
+        error = "no frames delivered";
+        return false;
+    }
+    out.frames = delivered;
+    return true;
+}
+
+// CPU seconds of one gst-launch-1.0 run of `frames` frames, or a negative value on failure.
+double LaunchCpuSeconds(int frames) {
+    std::vector<std::string> args = {"gst-launch-1.0", "-q", "videotestsrc", "is-live=true", "pattern=smpte",
+                                     "num-buffers=" + std::to_string(frames), "!", "textoverlay", "!",
+                                     "videobalance", "!",
+                                     "video/x-raw,format=YUY2,width=1280,height=720,framerate=30000/1001", "!",
+                                     "tee", "!", "queue", "!", "fakesink"};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return CpuSeconds(usage);
+}
+
+bool MeasureLaunch(Measurement& out, std::string& error) {
+    const int frames = static_cast<int>(kSeconds * kFrameRate);
+    const double startup = LaunchCpuSeconds(1);
+    const double full = LaunchCpuSeconds(frames);
+    if (startup < 0 || full < 0) {
+        error = "gst-launch-1.0 failed";
+        return false;
+    }
+    out.cpuSeconds = full - startup;
+    out.frames = frames - 1;
+    return true;
+}
+
+void BM_PreviewCpuPerFrame(benchmark::State& state) {
+    Measurement graph, launch;
+    for (auto _ : state) {
+        std::string error;
+        if (!MeasureGraph(graph, error) || !MeasureLaunch(launch, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    const double graphMs = graph.cpuSeconds * 1000 / graph.frames;
+    const double launchMs = launch.cpuSeconds * 1000 / launch.frames;
+    state.counters["graph_cpu_ms_per_frame"] = graphMs;
+    state.counters["graph_frames"] = graph.frames;
+    state.counters["launch_cpu_ms_per_frame"] = launchMs;
+    state.counters["launch_frames"] = launch.frames;
+    state.counters["graph_to_launch_ratio"] = launchMs > 0 ? graphMs / launchMs : 0;
+}
+BENCHMARK(BM_PreviewCpuPerFrame)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (FAILED(CoInitialize(nullptr))) return 1;
+    media::SetRealDevicesHidden(true);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    CoUninitialize();
+    return 0;
+}
