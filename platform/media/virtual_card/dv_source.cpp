@@ -115,6 +115,36 @@ GstPadProbeReturn OnEncodedFrame(GstPad*, GstPadProbeInfo* info, gpointer data) 
     return GST_PAD_PROBE_OK;
 }
 
+// The camcorder's bin. libav's DV muxer counts its audio streams again at every start and
+// refuses a second header ("Can't initialize DV format!"), so a camcorder that was stopped
+// would deliver nothing when run again: the bin gives it a fresh muxer each time it stops.
+struct QdDvCamcorderBin {
+    GstBin parent;
+    VirtualDvSource* owner;
+};
+struct QdDvCamcorderBinClass {
+    GstBinClass parent_class;
+};
+
+GType qd_dv_camcorder_bin_get_type();
+G_DEFINE_TYPE(QdDvCamcorderBin, qd_dv_camcorder_bin, GST_TYPE_BIN)
+
+GstStateChangeReturn ChangeCamcorderState(GstElement* element, GstStateChange transition) {
+    const GstStateChangeReturn result =
+        GST_ELEMENT_CLASS(qd_dv_camcorder_bin_parent_class)->change_state(element, transition);
+    auto* bin = reinterpret_cast<QdDvCamcorderBin*>(element);
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY && result != GST_STATE_CHANGE_FAILURE && bin->owner &&
+        !bin->owner->RenewMuxer())
+        return GST_STATE_CHANGE_FAILURE;
+    return result;
+}
+
+void qd_dv_camcorder_bin_class_init(QdDvCamcorderBinClass* klass) {
+    GST_ELEMENT_CLASS(klass)->change_state = ChangeCamcorderState;
+}
+
+void qd_dv_camcorder_bin_init(QdDvCamcorderBin* bin) { bin->owner = nullptr; }
+
 }  // namespace
 
 std::unique_ptr<VirtualDvSource> VirtualDvSource::Create(const char* name, DvSystem system) {
@@ -129,15 +159,36 @@ VirtualDvSource::VirtualDvSource(DvSystem system) : system_(system), framer_(std
 }
 
 VirtualDvSource::~VirtualDvSource() {
-    if (bin_) gst_object_unref(bin_);
+    if (!bin_) return;
+    reinterpret_cast<QdDvCamcorderBin*>(bin_)->owner = nullptr;  // the bin may outlive this object
+    gst_object_unref(bin_);
 }
 
 bool VirtualDvSource::Build(const char* name) {
-    bin_ = gst_bin_new(name);
+    bin_ = GST_ELEMENT(g_object_new(qd_dv_camcorder_bin_get_type(), "name", name, nullptr));
     gst_object_ref_sink(bin_);
+    reinterpret_cast<QdDvCamcorderBin*>(bin_)->owner = this;
     GstElement* mux = MakeElement("avmux_dv", "mux");
     if (!AddElements(GST_BIN(bin_), {mux})) return false;
     return BuildVideo(mux) && BuildAudio(mux) && BuildOutput(mux);
+}
+
+bool VirtualDvSource::RenewMuxer() {
+    GstOwned<GstElement> old(gst_bin_get_by_name(GST_BIN(bin_), "mux"));
+    if (!old) return false;
+    gst_element_set_state(old.get(), GST_STATE_NULL);
+    gst_bin_remove(GST_BIN(bin_), old.get());  // unlinks it from the queues and the appsink
+    GstElement* mux = MakeElement("avmux_dv", "mux");
+    if (!AddElements(GST_BIN(bin_), {mux}) || !LinkMuxer(mux)) return false;
+    return gst_element_sync_state_with_parent(mux);
+}
+
+bool VirtualDvSource::LinkMuxer(GstElement* mux) {
+    GstOwned<GstElement> video(gst_bin_get_by_name(GST_BIN(bin_), "video-queue"));
+    GstOwned<GstElement> audio(gst_bin_get_by_name(GST_BIN(bin_), "audio-queue"));
+    GstOwned<GstElement> sink(gst_bin_get_by_name(GST_BIN(bin_), "muxed"));
+    return video && audio && sink && gst_element_link_pads(video.get(), "src", mux, "video_%u") &&
+           gst_element_link_pads(audio.get(), "src", mux, "audio_%u") && gst_element_link(mux, sink.get());
 }
 
 bool VirtualDvSource::BuildVideo(GstElement* mux) {

@@ -31,12 +31,16 @@ public:
 
     struct Framer;
 
+    // Replaces the muxer by a fresh one; called by the camcorder's bin each time it stops.
+    bool RenewMuxer();
+
 private:
     explicit VirtualDvSource(DvSystem system);
     bool Build(const char* name);
     bool BuildVideo(GstElement* mux);
     bool BuildAudio(GstElement* mux);
     bool BuildOutput(GstElement* mux);
+    bool LinkMuxer(GstElement* mux);
 
     DvSystem system_;
     GstElement* bin_ = nullptr;

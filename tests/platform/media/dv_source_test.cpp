@@ -43,6 +43,24 @@ TEST_P(DvSourceTest, DeliversWholeNumberedDvFrames) {
     EXPECT_NE(capture.CapsText().find("systemstream=(boolean)true"), std::string::npos);
 }
 
+// A camcorder that was stopped delivers again when run a second time.
+TEST_P(DvSourceTest, RunsAgainAfterAStop) {
+    auto source = VirtualDvSource::Create("virtual-dv", GetParam());
+    ASSERT_TRUE(source);
+    FrameCollector capture(1);
+    TestPipeline pipeline;
+    pipeline.Add(source->Element());
+    ASSERT_TRUE(pipeline.Link(source->CapturePad(), capture.Sink()));
+    for (int run = 1; run <= 2; ++run) {
+        const std::size_t before = capture.Frames().size();
+        ASSERT_TRUE(pipeline.Play()) << "run " << run;
+        pipeline.RunFor(700);
+        EXPECT_TRUE(pipeline.Stop()) << "run " << run;
+        EXPECT_GE(capture.Frames().size() - before, 8u) << "run " << run;
+    }
+    EXPECT_TRUE(pipeline.Errors().empty());
+}
+
 // The frames carry sound: a DV demuxer finds an audio stream in them.
 TEST_P(DvSourceTest, FramesCarryAudio) {
     auto source = VirtualDvSource::Create("virtual-dv", GetParam());
