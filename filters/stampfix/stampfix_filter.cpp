@@ -62,7 +62,10 @@ CStampfixFilter::CStampfixFilter() : ComExtend(u"Talvin Stampfix", CLSID_Stampfi
     TrackWith(&StampfixObjects());
 }
 
+// A negative interval would stamp every frame before the one it follows; no stream can carry
+// that, so it is refused here, where it is entered, rather than failing at every sample.
 HRESULT CStampfixFilter::put_TimePerFrame(REFERENCE_TIME rtTimePerFrame, BOOL bFixed) {
+    if (rtTimePerFrame < 0) return E_INVALIDARG;
     std::lock_guard lock(m_Lock);
     m_rtTimePerFrame.store(rtTimePerFrame);
     m_bFixedTimePerFrame = bFixed;
@@ -107,11 +110,11 @@ HRESULT CStampfixFilter::StartStreaming() {
 
     AM_MEDIA_TYPE type{};
     if (FAILED(InputPin()->CopyConnectionType(&type))) return S_OK;
-    // A block too short to hold AvgTimePerFrame leaves the interval as it is.
+    // A block too short to hold AvgTimePerFrame, or a negative one, leaves the interval as it is.
     if (IsAcceptedFormat(type.formattype) && type.pbFormat && type.cbFormat >= kAvgTimePerFrameEnd) {
         REFERENCE_TIME average = 0;
         std::memcpy(&average, type.pbFormat + kAvgTimePerFrameOffset, sizeof average);
-        m_rtTimePerFrame.store(average);
+        if (average >= 0) m_rtTimePerFrame.store(average);
     }
     FreeMediaType(type);
     return S_OK;
@@ -165,13 +168,16 @@ HRESULT CStampfixFilter::WriteToStream(IStream* stream) {
     return WriteExactly(stream, data, sizeof data);
 }
 
-// Both settings change together or not at all: a short stream leaves them as they were.
+// Both settings change together or not at all: a short stream, or one with a negative
+// interval, leaves them as they were.
 HRESULT CStampfixFilter::ReadFromStream(IStream* stream) {
     BYTE data[kPersistedBytes];
     const HRESULT hr = ReadExactly(stream, data, sizeof data);
     if (FAILED(hr)) return hr;
+    const auto interval = static_cast<REFERENCE_TIME>(GetLittleEndian(data + 4, 8));
+    if (interval < 0) return E_INVALIDARG;
     std::lock_guard lock(m_Lock);
     m_bFixedTimePerFrame = static_cast<BOOL>(static_cast<std::uint32_t>(GetLittleEndian(data, 4)));
-    m_rtTimePerFrame.store(static_cast<REFERENCE_TIME>(GetLittleEndian(data + 4, 8)));
+    m_rtTimePerFrame.store(interval);
     return S_OK;
 }

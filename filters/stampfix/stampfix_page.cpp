@@ -87,10 +87,14 @@ HRESULT CStampfixPropertyPage::OnDeactivate() {
     return S_OK;
 }
 
-// The page is clean afterwards whatever the filter answered.
+// A value the filter refuses (a negative interval) is not applied: the page stays dirty and
+// the frame hears the failure.
 HRESULT CStampfixPropertyPage::OnApplyChanges() {
     if (m_bActive) ReadControls();
-    if (m_pStampfix) m_pStampfix->put_TimePerFrame(m_rtTimePerFrame, m_bFixedTimePerFrame);
+    if (m_pStampfix) {
+        const HRESULT hr = m_pStampfix->put_TimePerFrame(m_rtTimePerFrame, m_bFixedTimePerFrame);
+        if (FAILED(hr)) return hr;
+    }
     m_bDirty = false;
     return S_OK;
 }

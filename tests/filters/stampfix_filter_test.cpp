@@ -168,16 +168,16 @@ TEST_F(StampfixTest, ShortFormatBlockLeavesTheIntervalUnchanged) {
     EXPECT_EQ(kInterval, interval);
 }
 
-TEST_F(StampfixTest, ZeroAndNegativeIntervalsAreUsedAsGiven) {
+TEST_F(StampfixTest, ZeroIntervalIsUsedAsGivenAndANewOneAppliesAtTheNextSample) {
     harness->put_TimePerFrame(0, TRUE);
     harness->Pause();
     harness.Push(1, 777);
     ExpectStamped(harness.Last(), 777, 0);
     harness.Push(5, 0);
     ExpectStamped(harness.Last(), 777, 0);
-    harness->put_TimePerFrame(-10, TRUE);  // applies from the next sample, even while streaming
+    harness->put_TimePerFrame(10, TRUE);  // applies from the next sample, even while streaming
     harness.Push(6, 0);
-    ExpectStamped(harness.Last(), 777, -10);
+    ExpectStamped(harness.Last(), 777, 10);
 }
 
 TEST_F(StampfixTest, HugeGapsWrapInSixtyFourBitsWithoutFault) {
@@ -337,6 +337,18 @@ TEST(StampfixPersistence, VersionTextRules) {
             EXPECT_EQ(FALSE, fixed);
         }
     }
+}
+
+TEST(StampfixPersistence, NegativeIntervalDoesNotLoadAndChangesNothing) {
+    auto filter = MakeComObject<CStampfixFilter>();
+    std::vector<BYTE> bytes = VersionText(u"00000000000 ");
+    for (BYTE b : {1, 0, 0, 0, 0xF6, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) bytes.push_back(b);  // -10
+    EXPECT_EQ(E_INVALIDARG, LoadBytes(filter.Get(), bytes));
+    REFERENCE_TIME interval = 0;
+    BOOL fixed = TRUE;
+    filter->get_TimePerFrame(&interval, &fixed);
+    EXPECT_EQ(kInterval, interval);
+    EXPECT_EQ(FALSE, fixed);
 }
 
 TEST(StampfixPersistence, ShortStreamFailsAndChangesNothing) {

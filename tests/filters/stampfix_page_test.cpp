@@ -57,12 +57,12 @@ protected:
 };
 
 TEST_F(StampfixPageTest, ShowsTheFiltersSettingsAndStaysClean) {
-    filter->put_TimePerFrame(-400000, TRUE);
+    filter->put_TimePerFrame(400000, TRUE);
     IUnknown* object = filter->GetUnknown();
     page->SetObjects(0, nullptr);
     ASSERT_EQ(S_OK, page->SetObjects(1, &object));
     ASSERT_EQ(S_OK, page->Activate(nullptr, nullptr, FALSE));
-    EXPECT_EQ(u"-400000", Dialog()->Text(IDC_TIME_PER_FRAME));
+    EXPECT_EQ(u"400000", Dialog()->Text(IDC_TIME_PER_FRAME));
     EXPECT_EQ(ui::BST_CHECKED, ui::IsDlgButtonChecked(Dialog(), IDC_FIXED_TIME_PER_FRAME));
     EXPECT_EQ(S_FALSE, page->IsPageDirty());
     EXPECT_TRUE(site->changes.empty());
@@ -90,6 +90,17 @@ TEST_F(StampfixPageTest, LettersApplyZeroAndUncheckingStoresFalse) {
     Dialog()->Click(IDC_FIXED_TIME_PER_FRAME);
     page->Apply();
     EXPECT_EQ(std::make_pair(REFERENCE_TIME{0}, BOOL{FALSE}), Settings());
+}
+
+TEST_F(StampfixPageTest, NegativeIntervalIsNotAppliedAndThePageStaysDirty) {
+    page->Activate(nullptr, nullptr, FALSE);
+    ASSERT_TRUE(Dialog()->Type(IDC_TIME_PER_FRAME, u"-5"));
+    EXPECT_EQ(E_INVALIDARG, page->Apply());
+    EXPECT_EQ(S_OK, page->IsPageDirty());
+    EXPECT_EQ(std::make_pair(REFERENCE_TIME{333667}, BOOL{FALSE}), Settings());
+    ASSERT_TRUE(Dialog()->Type(IDC_TIME_PER_FRAME, u"5"));
+    EXPECT_EQ(S_OK, page->Apply());
+    EXPECT_EQ(S_FALSE, page->IsPageDirty());
 }
 
 TEST_F(StampfixPageTest, DeactivateKeepsTheTypedValuesForALaterApply) {

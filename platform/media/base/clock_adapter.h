@@ -1,6 +1,6 @@
 // Lets any IReferenceClock be a pipeline's clock: a GstSystemClock subclass whose internal
-// time is the wrapped clock's GetTime (100 ns -> ns). The system clock's own waits stay in
-// use, so GStreamer synchronises against the wrapped clock's time.
+// time is the wrapped clock's GetTime (100 ns -> ns). Waits end when the wrapped clock reaches
+// their time, whatever its speed; asynchronous notifications stay the system clock's.
 #pragma once
 
 #include "platform/media/gst.h"

@@ -100,6 +100,8 @@ public:
             layout_ = LayoutFor(type, caps);
         }
         FreeMediaType(type);
+        // Caps come before the first buffer, so starting the stream again here loses nothing.
+        if (startAwaitsCaps_.exchange(false)) filter_->RestartStreaming();
     }
 
     GstFlowReturn ProcessBuffer(GstBuffer* buffer) override {
@@ -113,7 +115,7 @@ public:
 
     void StateChanging(GstStateChange transition) override {
         if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
-            LearnInputTypeFromPeer();
+            startAwaitsCaps_ = !LearnInputTypeFromPeer();
             filter_->ChangeFilterState(State_Paused);
         } else if (transition == GST_STATE_CHANGE_PLAYING_TO_PAUSED) {
             filter_->ChangeFilterState(State_Paused);
@@ -125,24 +127,28 @@ public:
             std::lock_guard lock(filter_->m_Lock);
             if (filter_->m_State == State_Paused) filter_->m_State = State_Running;
         } else if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) {
+            startAwaitsCaps_ = false;
             filter_->ChangeFilterState(State_Stopped);
         }
     }
 
 private:
-    // Before the first caps arrive, the type the upstream pad will send, when it is fixed.
-    void LearnInputTypeFromPeer() {
-        AM_MEDIA_TYPE known{};
-        if (SUCCEEDED(filter_->m_pInput->CopyConnectionType(&known))) {
-            FreeMediaType(known);
-            return;
-        }
+    // Before the first caps arrive, the type the stream will carry: the graph's connection
+    // type, or else the upstream pad's caps when they are already fixed. False when the type
+    // is known only once the caps arrive (a plain pipeline whose source still offers a range;
+    // a type left from an earlier run would be stale there).
+    bool LearnInputTypeFromPeer() {
+        ComPtr<IPin> graphPeer;
+        if (SUCCEEDED(filter_->m_pInput->ConnectedTo(graphPeer.ReleaseAndGetAddressOf()))) return true;
         GstCaps* caps = gst_pad_peer_query_caps(filter_->m_pInput->GetPad(), nullptr);
-        if (caps && gst_caps_is_fixed(caps)) CapsSet(caps);
+        const bool fixed = caps && gst_caps_is_fixed(caps);
+        if (fixed) CapsSet(caps);
         if (caps) gst_caps_unref(caps);
+        return fixed;
     }
 
     CTransformFilter* filter_;
+    std::atomic<bool> startAwaitsCaps_{false};
     GstElement* element_ = nullptr;
     ComPtr<CBufferSample> sample_;  // bound to each buffer in turn (streaming thread only)
     SampleRowLayout layout_;
@@ -190,6 +196,13 @@ HRESULT CTransformFilter::ChangeFilterState(FILTER_STATE state) {
     if (FAILED(hr)) return hr;
     m_State = state;
     return S_OK;
+}
+
+HRESULT CTransformFilter::RestartStreaming() {
+    std::lock_guard lock(m_Lock);
+    if (m_State == State_Stopped || !m_pInput->IsConnected() || !m_pOutput->IsConnected()) return S_FALSE;
+    std::lock_guard streaming(m_csReceive);
+    return StartStreaming();
 }
 
 bool CTransformFilter::FirstSkipSincePause() { return !m_bQualityChanged.exchange(true); }

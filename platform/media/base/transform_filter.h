@@ -63,6 +63,9 @@ protected:
     // Enters `state`, running StartStreaming/StopStreaming on the way; a repeated state does
     // nothing, so the graph's calls and the element's state changes may both arrive.
     HRESULT ChangeFilterState(FILTER_STATE state);
+    // Runs StartStreaming again while paused or running (S_FALSE when the filter is stopped or
+    // a pin is unconnected): for a stream whose type was learnt only with its first caps.
+    HRESULT RestartStreaming();
     // Whether a sample withheld now is the first since the last pause.
     bool FirstSkipSincePause();
 
