@@ -110,6 +110,7 @@ protected:
         Focus();
     }
 
+    QApplication& application_ = TestApplication();  // before the widgets below
     CQuilldeckApp app_;
     QWidget window_;
     QLineEdit* edit_ = nullptr;
