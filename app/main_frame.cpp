@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QUrl>
 #include <cstdarg>
+#include <cstdint>
 
 #include "app/about_dialog.h"
 #include "app/engine_pane.h"
@@ -130,6 +131,20 @@ void CMainFrame::CreateMenus() {
     QAction* about = help->addAction(texts::About());
     about->setData(ids::About);
     connect(about, &QAction::triggered, this, &CMainFrame::ShowAbout);
+
+    CreateInertAccelerators();
+}
+
+// The Up and Down arrows are accelerators without an action: the window takes the keys
+// before a control sees them, so they never step through a list (and switch devices).
+void CMainFrame::CreateInertAccelerators() {
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Up, ids::AcceleratorUp}, {Qt::Key_Down, ids::AcceleratorDown}};
+    for (const auto& [key, id] : keys) {
+        auto* accelerator = new QAction(this);
+        accelerator->setShortcut(QKeySequence(key));
+        accelerator->setData(id);
+        addAction(accelerator);
+    }
 }
 
 // The video sizes and zooms; also the pane's right-button menu.
@@ -211,17 +226,50 @@ void CMainFrame::ShowHelp() {
 }
 
 void CMainFrame::OnFrameMessage(UINT msg, WPARAM, LPARAM) {
-    if (msg == WM_USER + 1) DrainGraphEvents();
+    if (msg == WM_USER + 1) OnGraphNotify();
 }
 
-// Graph events: what each one means for a recording is the recording controller's; the
-// queue is emptied so that the parameters are freed.
-void CMainFrame::DrainGraphEvents() {
-    IMediaEventEx* events = engine_->Session().MediaEvent.Get();
-    if (!events) return;
+// Graph events. With no recording to end, an abort or a lost capture device stops the
+// preview, once for all the events of one notification; every other event is only freed.
+void CMainFrame::OnGraphNotify() {
+    if (busy_.exchange(1) != 0) return;  // the events wait in the graph for the next notification
+    const ComPtr<IMediaEventEx> events = engine_->Session().MediaEvent;
+    bool stop = false;
     LONG code = 0;
     LONG_PTR first = 0, second = 0;
-    while (events->GetEvent(&code, &first, &second, 0) == S_OK) events->FreeEventParams(code, first, second);
+    while (events && events->GetEvent(&code, &first, &second, 0) == S_OK) {
+        if (code == EC_ERRORABORT) {
+            ReportFailure(static_cast<HRESULT>(first), TRUE, "IMediaEventEx EC_ERRORABORT");
+            stop = true;
+        } else if (code == EC_DEVICE_LOST && second == 0 && IsSessionCaptureFilter(first)) {
+            ReportFailure(E_FAIL, TRUE, "IMediaEventEx EC_DEVICE_LOST %08x",
+                          static_cast<unsigned>(static_cast<std::uintptr_t>(first)));
+            stop = true;
+        }
+        events->FreeEventParams(code, first, second);
+    }
+    if (stop) {
+        engine_->StopGraph();
+        RefreshNames();
+    }
+    busy_.store(0);
+}
+
+// Whether an EC_DEVICE_LOST parameter is the video or audio capture filter of the session
+// (the same object: its filter pointer or its IUnknown). The graph hands the pointer over
+// without a reference, so it is only compared, never called: the filter it named may be gone.
+bool CMainFrame::IsSessionCaptureFilter(LONG_PTR parameter) const {
+    if (parameter == 0) return false;
+    const GraphSession& session = engine_->Session();
+    for (IBaseFilter* filter : {session.VideoCaptureFilter.Get(), session.AudioCaptureFilter.Get()}) {
+        if (!filter) continue;
+        if (reinterpret_cast<LONG_PTR>(static_cast<IUnknown*>(filter)) == parameter) return true;
+        ComPtr<IUnknown> identity;
+        if (SUCCEEDED(filter->QueryInterface(IID_IUnknown, identity.ReleaseAndGetVoidAddress())) &&
+            reinterpret_cast<LONG_PTR>(identity.Get()) == parameter)
+            return true;
+    }
+    return false;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

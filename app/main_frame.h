@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,6 +58,8 @@ public:
     bool HasLeft() const { return left_; }
 
     void OnStatusTimer();
+    // The graph's event notification (window message 0x401).
+    void OnGraphNotify();
     void RefreshNames();
     // The profile bar's switch to device profile `index`.
     void SwitchDeviceProfile(int index);
@@ -69,11 +72,12 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateInertAccelerators();
     QMenu* CreateVideoSizeMenu(QWidget* parent);
     void ApplyPlacement(const WindowPlacement& placement);
     WindowPlacement CurrentPlacement() const;
     void OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void DrainGraphEvents();
+    bool IsSessionCaptureFilter(LONG_PTR parameter) const;
     void SetAlwaysOnTop(bool on);
     QString ProfilePath(const char* fileName) const;
 
@@ -93,4 +97,9 @@ private:
     std::unique_ptr<CpuUsageCounter> cpuUsage_;
     std::function<void(const QString&)> messageBoxHandler_;
     bool left_ = false;
+    // Held by a handler that must not run inside another (changed only by atomic exchange).
+    std::atomic<LONG> busy_{0};
+    // What leaving may save: only what start-up has read.
+    bool profilesLoaded_ = false;
+    bool windowStateLoaded_ = false;
 };

@@ -19,7 +19,10 @@ enum class FileRead { Missing, Unreadable, Read };
 
 FileRead ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return FileRead::Missing;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return FileRead::Missing;
+    // A directory opens like a file here and then reads as empty; it cannot be read as one.
+    if (ec || !std::filesystem::is_regular_file(status)) return FileRead::Unreadable;
     std::ifstream file(path, std::ios::binary);
     if (!file) return FileRead::Unreadable;
     bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -66,9 +69,10 @@ void CMainFrame::LoadWindowState() {
     const std::string path = profileDirectory_ + kWindowStateFileName;
     std::vector<BYTE> bytes;
     switch (ReadWholeFile(path, bytes)) {
-    case FileRead::Missing: return;
+    case FileRead::Missing: windowStateLoaded_ = true; return;
+    // Left unloaded, so leaving does not replace a file the user could not have back.
     case FileRead::Unreadable: ShowMessage(texts::WindowStateOpenFailed); return;
-    case FileRead::Read: break;
+    case FileRead::Read: windowStateLoaded_ = true; break;
     }
     DWORD version = 0;
     if (auto state = ParseWindowState(bytes, &version)) {
@@ -102,8 +106,10 @@ void CMainFrame::RunLeavingSequence() {
     // suppressions end before the session goes.
     engine_->StopGraph();
     engine_->DestroyGraphSession();
-    engine_->Store().SaveProfiles();
+    // Only what was loaded is saved: a start-up that failed earlier would otherwise replace
+    // the user's files with empty lists and default placements.
+    if (profilesLoaded_) engine_->Store().SaveProfiles();
     statusTimer_.stop();
     cpuUsage_.reset();
-    SaveWindowState();
+    if (windowStateLoaded_) SaveWindowState();
 }

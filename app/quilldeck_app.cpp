@@ -2,11 +2,12 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QSessionManager>
 #include <QSocketNotifier>
 
 #include "app/instance_channel.h"
 #include "app/main_frame.h"
+#include "app/message_bar.h"
+#include "app/module_registration.h"
 #include "app/property_frame_dialog.h"
 #include "app/splash_window.h"
 #include "platform/com/hresult.h"
@@ -61,15 +62,19 @@ bool CQuilldeckApp::InitInstance() {
     mainFrame_ = std::make_unique<CMainFrame>(profileDirectory_, settingsPath_);
     if (!mainFrame_->Create()) return false;
 
-    // The desktop's session end runs the same leaving sequence as closing the window.
-    connect(qApp, &QGuiApplication::commitDataRequest, mainFrame_.get(),
-            [frame = mainFrame_.get()](QSessionManager&) { frame->RunLeavingSequence(); });
+    // Leaving runs when the program really ends: the window closing, SIGTERM (which closes
+    // it), or the desktop session ending (which quits the application). The desktop's logout
+    // query alone changes nothing, since the user may still cancel the logout.
     connect(qApp, &QCoreApplication::aboutToQuit, mainFrame_.get(),
             [frame = mainFrame_.get()] { frame->RunLeavingSequence(); });
 
+    RegisterMissingModules(ExecutableDirectory(), ProgramFilterModules(), mainFrame_->MessageBar());
     mainFrame_->RunStartupSequence();
     mainFrame_->LoadWindowState();
-    if (!mainFrame_->isMinimized()) mainFrame_->show();
+    // A placement restored as minimised leaves the window iconified, still shown, so that it
+    // can be reached from the task bar.
+    if (mainFrame_->isMinimized()) mainFrame_->showMinimized();
+    else mainFrame_->show();
     mainFrame_->update();
     if (terminationNotifier_) terminationNotifier_->setEnabled(true);
     return true;

@@ -20,6 +20,8 @@ inline constexpr int InfoAudioDevice = 1520;
 
 // Commands.
 inline constexpr int AlwaysOnTop = 34010;
+inline constexpr int AcceleratorUp = 32814;    // Up arrow: taken, no action
+inline constexpr int AcceleratorDown = 32815;  // Down arrow: taken, no action
 inline constexpr int SaveProfiles = 34017;
 inline constexpr int Size640x480 = 32791;
 inline constexpr int Size320x240 = 32792;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
@@ -16,6 +17,7 @@
 namespace {
 bool splashEnabled = false;
 CSplashWindow* splash = nullptr;
+int dismissingKey = 0;  // a key that dismissed the splash and whose press is still to come
 
 // The splash picture, 320 x 200.
 QPixmap MakeSplashBitmap() {
@@ -68,20 +70,40 @@ void CSplashWindow::HideSplash() {
     if (owner) owner->update();
 }
 
-bool CSplashWindow::FilterSplashMessage(const QEvent* event) {
-    if (!splash || !event) return false;
+bool CSplashWindow::FilterSplashMessage(QEvent* event) {
+    if (!event) return false;
+    if (SwallowDismissingKey(event)) return true;
+    if (!splash) return false;
     switch (event->type()) {
-    case QEvent::KeyPress:
     case QEvent::ShortcutOverride:
+        // Qt offers a key to the shortcuts before it delivers the press. Accepting the offer
+        // keeps any shortcut from taking the key; the press that follows is swallowed as well.
+        dismissingKey = static_cast<const QKeyEvent*>(event)->key();
+        break;
+    case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::NonClientAreaMouseButtonPress:
     case QEvent::NonClientAreaMouseButtonDblClick:
-        HideSplash();
-        return true;
+        break;
     default:
         return false;
     }
+    event->accept();
+    HideSplash();
+    return true;
+}
+
+// The press of the key whose shortcut offer dismissed the splash; its release (or any other
+// key event) ends the wait.
+bool CSplashWindow::SwallowDismissingKey(QEvent* event) {
+    if (!dismissingKey) return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    const bool swallowed = type == QEvent::KeyPress && static_cast<const QKeyEvent*>(event)->key() == dismissingKey;
+    dismissingKey = 0;
+    if (swallowed) event->accept();
+    return swallowed;
 }
 
 CSplashWindow::CSplashWindow(QWidget* parent)

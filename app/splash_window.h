@@ -17,9 +17,9 @@ public:
     static void ShowSplash(QWidget* parent);
     static void SetSplashText(const QString& text);
     static void HideSplash();
-    // True (the event is consumed) when a splash is up and the event is a key or mouse press;
-    // the splash is then hidden.
-    static bool FilterSplashMessage(const QEvent* event);
+    // True (the event is accepted and consumed) when a splash is up and the event is a key or
+    // mouse press; the splash is then hidden. The key that hid it is never delivered.
+    static bool FilterSplashMessage(QEvent* event);
     static CSplashWindow* Current();
 
     QString Text() const;
@@ -29,6 +29,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    static bool SwallowDismissingKey(QEvent* event);
     explicit CSplashWindow(QWidget* parent);
     ~CSplashWindow() override;
 

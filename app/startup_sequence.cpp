@@ -15,9 +15,10 @@
 #include "platform/system/process_priority.h"
 
 namespace {
+// A device's friendly name, or "None" where there is no device or its name cannot be read.
 QString DeviceName(IMoniker* moniker) {
     std::string name;
-    if (!moniker || FAILED(GetFriendlyName(moniker, &name))) return {};
+    if (!moniker || FAILED(GetFriendlyName(moniker, &name))) return QString::fromUtf8(texts::NoDeviceName);
     return QString::fromStdString(Cp932ToDisplay(name));
 }
 }  // namespace
@@ -25,6 +26,7 @@ QString DeviceName(IMoniker* moniker) {
 void CMainFrame::RunStartupSequence() {
     CProfileStore& store = engine_->Store();
     store.LoadProfiles();
+    profilesLoaded_ = true;
     const COptionProfile& options = store.Options;
     if (options.OtherPriority != NORMAL_PRIORITY_CLASS && !SetPriorityClass(GetCurrentProcess(), options.OtherPriority))
         ReportFailure(HResultFromLastError(), TRUE, "SetPriorityClass");

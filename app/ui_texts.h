@@ -32,6 +32,9 @@ inline QString InfoCpuUsage() { return QString::fromUtf8("CPU使用率："); }
 inline QString InfoVideoDevice() { return QString::fromUtf8("ビデオデバイス："); }
 inline QString InfoAudioDevice() { return QString::fromUtf8("オーディオデバイス："); }
 
+// A name field without a device.
+inline constexpr const char* NoDeviceName = "None";
+
 // Splash progress texts.
 inline constexpr const char* SplashInitializingCaptureDevice = "Initializing Capture Device";
 inline constexpr const char* SplashInitializingFilterGraph = "Initializing Filter Graph";

@@ -3,14 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 
+#include "app/information_bar.h"
 #include "app/message_bar.h"
+#include "app/profile_bar.h"
+#include "app/resource_ids.h"
 #include "app/splash_window.h"
+#include "platform/com/com_runtime.h"
+#include "platform/media/capture_filters/virtual_card.h"
+#include "platform/media/interfaces/grabber.h"
 #include "platform/system/profile_directory.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/temp_environment.h"
@@ -96,6 +104,35 @@ TEST_F(MainFrameTest, SecondRunWritesBackWhatItLoaded) {
     for (const auto& [name, bytes] : firstRun) EXPECT_EQ(secondRun.at(name), bytes) << name;
 }
 
+// A window whose start-up ended before the profiles and the window state were read (its
+// creation, say, failed) leaves every file as it found it.
+TEST_F(MainFrameTest, LeavingBeforeStartUpReadTheFilesWritesNothing) {
+    {
+        auto frame = StartFrame();
+        auto named = std::make_unique<CDeviceProfile>();
+        named->Name = "kept";
+        frame->Engine().Store().DeviceProfiles.push_back(std::move(named));
+        frame->RunLeavingSequence();
+    }
+    WindowState placed;
+    placed.OptionsSheetPage = 4;
+    placed.Placement.normal = {12, 34, 12 + 500, 34 + 400};
+    const auto windowBytes = StoreWindowState(placed);
+    std::ofstream(directory_ + "window.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(windowBytes.data()), static_cast<std::streamsize>(windowBytes.size()));
+    const auto before = DatFiles(directory_);
+    ASSERT_EQ(before.size(), 9u);
+
+    auto frame = std::make_unique<CMainFrame>(directory_, QString::fromStdString(directory_ + "Talvin.dat"));
+    frame->SetMessageBoxHandler([this](const QString& text) { messageBoxes_.push_back(text); });
+    ASSERT_TRUE(frame->Create());
+    frame.reset();
+
+    const auto after = DatFiles(directory_);
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& [name, bytes] : before) EXPECT_EQ(after.at(name), bytes) << name;
+}
+
 TEST_F(MainFrameTest, WindowStateRoundTripsThroughTheFrame) {
     WindowState saved;
     saved.ReservationEditor = {1, 2, 3, 4};
@@ -149,13 +186,14 @@ TEST_F(MainFrameTest, DamagedWindowStateIsReportedAndSetAside) {
     EXPECT_TRUE(messageBoxes_.isEmpty());
 }
 
+// A directory in the file's place cannot be opened as a file, whoever runs the test (root
+// reads files without read permission, so a permission change would prove nothing).
 TEST_F(MainFrameTest, UnreadableWindowStateShowsTheOpenMessage) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads files without read permission";
-    const auto bytes = StoreWindowState(WindowState{});
-    std::ofstream(directory_ + "window.dat", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 196);
-    fs::permissions(directory_ + "window.dat", fs::perms::none);
+    fs::create_directory(directory_ + "window.dat");
     auto frame = StartFrame(false);
     EXPECT_EQ(messageBoxes_, QStringList{QStringLiteral("CFile Open window.dat")});
+    EXPECT_TRUE(Reports(*frame).isEmpty());
+    EXPECT_TRUE(fs::is_directory(directory_ + "window.dat"));  // not mistaken for a damaged file
 }
 
 TEST_F(MainFrameTest, FirstStartHasNoWindowStateAndNoMessage) {
@@ -163,6 +201,133 @@ TEST_F(MainFrameTest, FirstStartHasNoWindowStateAndNoMessage) {
     EXPECT_FALSE(frame->State().HasPlacement);
     EXPECT_TRUE(messageBoxes_.isEmpty());
     EXPECT_TRUE(Reports(*frame).isEmpty());
+}
+
+// ---- Graph events while previewing ----
+
+class GraphEventTest : public MainFrameTest {
+protected:
+    void SetUp() override {
+        MainFrameTest::SetUp();
+        frame_ = StartFrame();
+        ASSERT_EQ(frame_->Engine().Session().Previewing, 1u);
+        ASSERT_TRUE(frame_->Engine().Session().MediaEvent);
+        reportsAtStart_ = static_cast<int>(Reports(*frame_).size());
+    }
+
+    // Posts an event into the running graph, as a filter would.
+    void Notify(LONG code, LONG_PTR first, LONG_PTR second) {
+        ComPtr<IMediaEventSink> sink;
+        ASSERT_EQ(S_OK, frame_->Engine().Session().Graph.As(&sink));
+        ASSERT_EQ(S_OK, sink->Notify(code, first, second));
+    }
+
+    int ReportsMatching(const QString& pattern) {
+        const QRegularExpression expression(pattern);
+        int matches = 0;
+        for (const QString& line : Reports(*frame_))
+            if (expression.match(line).hasMatch()) ++matches;
+        return matches;
+    }
+
+    bool StopsWithin(int ms) {
+        return QTest::qWaitFor([this] { return frame_->Engine().Session().Previewing == 0; }, ms);
+    }
+
+    int NewReports() { return static_cast<int>(Reports(*frame_).size()) - reportsAtStart_; }
+
+    std::unique_ptr<CMainFrame> frame_;
+    int reportsAtStart_ = 0;
+};
+
+TEST_F(GraphEventTest, LostCardIsReportedAndThePreviewStops) {
+    media::VirtualCard::Current()->Disappear();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return ReportsMatching(QStringLiteral("EC_DEVICE_LOST")) > 0; }, 10000));
+    EXPECT_TRUE(StopsWithin(2000));
+    EXPECT_GE(ReportsMatching(QStringLiteral(" - 80004005 - .*IMediaEventEx EC_DEVICE_LOST [0-9a-f]{8}$")), 1);
+    // The selected line is the newest report.
+    EXPECT_EQ(frame_->MessageBar()->Reports()->currentIndex(), frame_->MessageBar()->Reports()->count() - 1);
+}
+
+TEST_F(GraphEventTest, AbortIsReportedWithItsResultAndThePreviewStops) {
+    Notify(EC_ERRORABORT, static_cast<LONG_PTR>(static_cast<HRESULT>(0x8004022A)), 0);
+    ASSERT_TRUE(StopsWithin(5000));
+    EXPECT_EQ(ReportsMatching(QStringLiteral(" - 8004022a - .*IMediaEventEx EC_ERRORABORT$")), 1);
+}
+
+// Only the session's own capture filters count, and only when they go away (not come back).
+TEST_F(GraphEventTest, OtherDevicesAndReturningDevicesChangeNothing) {
+    const GraphSession& session = frame_->Engine().Session();
+    ComPtr<IBaseFilter> other;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     other.ReleaseAndGetVoidAddress()));
+    Notify(EC_DEVICE_LOST, reinterpret_cast<LONG_PTR>(static_cast<IUnknown*>(other.Get())), 0);
+    Notify(EC_DEVICE_LOST, reinterpret_cast<LONG_PTR>(static_cast<IUnknown*>(session.VideoCaptureFilter.Get())), 1);
+    Notify(EC_COMPLETE, S_OK, 0);
+    QTest::qWait(300);
+    EXPECT_EQ(session.Previewing, 1u);
+    EXPECT_EQ(NewReports(), 0) << Reports(*frame_).join(QStringLiteral("\n")).toStdString();
+}
+
+TEST_F(GraphEventTest, OneNotificationWithSeveralFailuresReportsEachAndStopsOnce) {
+    const GraphSession& session = frame_->Engine().Session();
+    ComPtr<IUnknown> audioIdentity;
+    ASSERT_TRUE(session.AudioCaptureFilter);
+    ASSERT_EQ(S_OK, session.AudioCaptureFilter->QueryInterface(IID_IUnknown, audioIdentity.ReleaseAndGetVoidAddress()));
+    Notify(EC_ERRORABORT, static_cast<LONG_PTR>(E_FAIL), 0);
+    Notify(EC_DEVICE_LOST, reinterpret_cast<LONG_PTR>(audioIdentity.Get()), 0);
+    ASSERT_TRUE(StopsWithin(5000));
+    QTest::qWait(100);
+    EXPECT_EQ(ReportsMatching(QStringLiteral("IMediaEventEx EC_ERRORABORT$")), 1);
+    EXPECT_EQ(ReportsMatching(QStringLiteral("IMediaEventEx EC_DEVICE_LOST [0-9a-f]{8}$")), 1);
+    EXPECT_EQ(NewReports(), 2);  // the one stop reports nothing of its own
+}
+
+// ---- Keys and name fields ----
+
+// Up and Down are taken by the window and do nothing, wherever the focus is.
+TEST_F(MainFrameTest, ArrowKeysNeitherStepThroughProfilesNorRebuildTheGraph) {
+    auto frame = StartFrame();
+    CProfileStore& store = frame->Engine().Store();
+    for (const char* name : {"first", "second", "third"}) {
+        auto profile = std::make_unique<CDeviceProfile>();
+        profile->Name = name;
+        store.DeviceProfiles.push_back(std::move(profile));
+    }
+    store.CurrentDevice = store.DeviceProfiles[store.DeviceProfiles.size() - 2].get();  // one above the last
+    frame->ProfileBar()->Refill(store);
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QComboBox* list = frame->ProfileBar()->DeviceList();
+    list->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([list] { return list->hasFocus(); }, 2000));
+
+    const int selected = list->currentIndex();
+    CDeviceProfile* const current = store.CurrentDevice;
+    IGraphBuilder* const graph = frame->Engine().Session().Graph.Get();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Up}) {
+        QTest::keyClick(list, key);
+        EXPECT_EQ(list->currentIndex(), selected);
+        EXPECT_EQ(store.CurrentDevice, current);
+        EXPECT_EQ(frame->Engine().Session().Graph.Get(), graph);
+        EXPECT_EQ(frame->Engine().Session().Previewing, 1u);
+    }
+}
+
+TEST_F(MainFrameTest, DeviceFieldsWithoutDevicesShowNone) {
+    auto frame = StartFrame(false);  // no devices chosen
+    frame->RefreshNames();
+    EXPECT_EQ(frame->InformationBar()->Field(ids::InfoVideoDevice), QStringLiteral("None"));
+    EXPECT_EQ(frame->InformationBar()->Field(ids::InfoAudioDevice), QStringLiteral("None"));
+}
+
+TEST_F(MainFrameTest, DeviceFieldsNameTheChosenDevices) {
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame->Engine().Session().VideoCaptureMoniker);
+    const QString video = frame->InformationBar()->Field(ids::InfoVideoDevice);
+    EXPECT_FALSE(video.isEmpty());
+    EXPECT_NE(video, QStringLiteral("None"));
 }
 
 }  // namespace
