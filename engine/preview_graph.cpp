@@ -155,8 +155,9 @@ void CCaptureEngine::SizeFrameByMode(CDeviceProfile* device) {
     }
 }
 
-// The preview graph is built in stages, each adding its part to the graph session; the first
-// stage that fails ends the build, leaving the build pending so that the next build tears down.
+// The preview graph is built in stages, each adding its part to the graph session. A failed
+// stage ends the build with its result (the video window and the event notification are only
+// reported); the build then stays pending, so the next build tears the half-built graph down.
 HRESULT CCaptureEngine::BuildPreviewGraph(CDeviceProfile* device, CFilterProfile* videoChain,
                                           CFilterProfile* audioChain, BOOL fitWindow) {
     HRESULT hr = ReadySessionForPreview(device);
