@@ -71,6 +71,17 @@ public:
     void ReportFailure(HRESULT hr, BOOL beep, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
 private:
+    // How one preview build routes its streams, settled when the build starts.
+    struct PreviewPlan {
+        CFilterProfile* videoChain = nullptr;  // null: no video effect chain
+        CFilterProfile* audioChain = nullptr;  // null: no audio effect chain
+        bool viaCapturePin = false;
+        bool videoTimestamped = false;
+        bool audioTimestamped = false;
+        bool chainForcesCapturePin = false;
+    };
+    enum class PreviewPictureSource { PreviewPin, CapturePinTee, CaptureChain };
+
     HRESULT FindSessionPins(CDeviceProfile* device);
     void FindCaptureInterfaces();
     void CreateCrossbarRouter();
@@ -81,7 +92,23 @@ private:
     bool IsDvPin(IPin* pin);
     HRESULT InsertFilterChain(CFilterProfile* chain, bool video);
     HRESULT FindFilterChain(CDeviceProfile* device, bool video, CFilterProfile*& chain);
+    HRESULT ReadySessionForPreview(const CDeviceProfile* device);
+    void SizeWindowsForPreview(CDeviceProfile* device);
+    PreviewPlan BeginPreviewBuild(const CDeviceProfile* device, CFilterProfile* videoChain, CFilterProfile* audioChain);
+    PreviewPictureSource ChoosePreviewPictureSource(const PreviewPlan& plan) const;
+    HRESULT RoutePreviewPicture(const PreviewPlan& plan);
+    HRESULT SplitDvOnPreviewPin();
+    HRESULT SplitDvBehindCaptureTee();
+    HRESULT SplitDvAndChainOnCapturePin(const PreviewPlan& plan);
+    HRESULT TeeVideoCaptureForPreview(const PreviewPlan& plan);
+    void TakeVideoWindow();
+    HRESULT ConnectHiddenVideoPort(const CDeviceProfile* device, const PreviewPlan& plan);
     HRESULT RenderVideoPreview(CDeviceProfile* device);
+    HRESULT RenderClosedCaptions(const CDeviceProfile* device);
+    HRESULT RoutePreviewSound(const PreviewPlan& plan);
+    HRESULT RenderAudioPreview(const CDeviceProfile* device);
+    void SendGraphEventsToFrame();
+    void FinishPreviewBuild(CDeviceProfile* device);
     void AttachVideoWindow(bool visible);
     void SizeFrameByMode(CDeviceProfile* device);
     void WriteBackAllocators(CDeviceProfile* device);

@@ -155,8 +155,34 @@ void CCaptureEngine::SizeFrameByMode(CDeviceProfile* device) {
     }
 }
 
+// The preview graph is built in stages, each adding its part to the graph session. A failed
+// stage ends the build with its result (the video window and the event notification are only
+// reported); the build then stays pending, so the next build tears the half-built graph down.
 HRESULT CCaptureEngine::BuildPreviewGraph(CDeviceProfile* device, CFilterProfile* videoChain,
                                           CFilterProfile* audioChain, BOOL fitWindow) {
+    HRESULT hr = ReadySessionForPreview(device);
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = FindFilterChain(device, true, videoChain))) return hr;
+    if (FAILED(hr = FindFilterChain(device, false, audioChain))) return hr;
+    if (fitWindow) SizeWindowsForPreview(device);
+    if (session_.PreviewGraphBuilt) return S_OK;
+
+    const PreviewPlan plan = BeginPreviewBuild(device, videoChain, audioChain);
+    if (FAILED(hr = RoutePreviewPicture(plan))) return hr;
+    TakeVideoWindow();
+    if (FAILED(hr = ConnectHiddenVideoPort(device, plan))) return hr;
+    if (FAILED(hr = RenderVideoPreview(device))) return hr;
+    if (FAILED(hr = RenderClosedCaptions(device))) return hr;
+    if (FAILED(hr = RoutePreviewSound(plan))) return hr;
+    if (FAILED(hr = RenderAudioPreview(device))) return hr;
+    SendGraphEventsToFrame();
+    FinishPreviewBuild(device);
+    return S_OK;
+}
+
+// A built graph is torn down first; the session must hold its graph and builder, and the
+// capture filter of every device the profile names.
+HRESULT CCaptureEngine::ReadySessionForPreview(const CDeviceProfile* device) {
     GraphSession& s = session_;
     if (s.CaptureGraphBuilt || s.GraphBuildPending) TearDownGraph();
     if (!s.CaptureBuilder || !s.Graph) return E_POINTER;
@@ -164,158 +190,212 @@ HRESULT CCaptureEngine::BuildPreviewGraph(CDeviceProfile* device, CFilterProfile
         if (!device->VideoDeviceMoniker.empty() && !s.VideoCaptureFilter) return E_FAIL;
         if (!device->AudioDeviceMoniker.empty() && !s.AudioCaptureFilter) return E_FAIL;
     }
-    HRESULT hr = FindFilterChain(device, true, videoChain);
-    if (FAILED(hr)) return hr;
-    if (FAILED(hr = FindFilterChain(device, false, audioChain))) return hr;
-    const bool useVideoChain = videoChain != nullptr;
-    const bool useAudioChain = audioChain != nullptr;
+    return S_OK;
+}
 
-    if (fitWindow) {
-        SizeFrameByMode(device);
-        if (s.VideoWindow) {
-            LONG width = 0, height = 0;
-            ClientSize(&width, &height);
-            s.VideoWindow->SetWindowPosition(0, 0, width, height);
-        }
+// The frame sized as the profile asks, and the video window stretched over the client area.
+void CCaptureEngine::SizeWindowsForPreview(CDeviceProfile* device) {
+    SizeFrameByMode(device);
+    if (session_.VideoWindow) {
+        LONG width = 0, height = 0;
+        ClientSize(&width, &height);
+        session_.VideoWindow->SetWindowPosition(0, 0, width, height);
     }
-    if (s.PreviewGraphBuilt) return S_OK;
+}
 
+// Marks the build pending, starts every stream at its device pin and settles how the
+// profile wants the streams routed.
+CCaptureEngine::PreviewPlan CCaptureEngine::BeginPreviewBuild(const CDeviceProfile* device, CFilterProfile* videoChain,
+                                                              CFilterProfile* audioChain) {
+    GraphSession& s = session_;
     s.GraphBuildPending = 1;
     s.VideoCaptureOut = s.VideoCapturePin;
     s.VideoPreviewOut = s.VideoPreviewPin;
     s.AudioCaptureOut = s.AudioCapturePin;
     s.AudioPreviewOut = s.AudioPreviewPin;
 
-    const bool viaCapturePin = device && device->PreviewViaCapturePin;
-    const bool videoTimestamped = device && device->PreviewVideoTimestamped;
-    const bool audioTimestamped = device && device->PreviewAudioTimestamped;
-    const bool chainForcesCapturePin = useVideoChain || (!s.AudioCaptureOut && useAudioChain);
-    const bool captureForced = chainForcesCapturePin || viaCapturePin;
+    PreviewPlan plan;
+    plan.videoChain = videoChain;
+    plan.audioChain = audioChain;
+    plan.viaCapturePin = device && device->PreviewViaCapturePin;
+    plan.videoTimestamped = device && device->PreviewVideoTimestamped;
+    plan.audioTimestamped = device && device->PreviewAudioTimestamped;
+    plan.chainForcesCapturePin = videoChain || (!s.AudioCaptureOut && audioChain);
+    return plan;
+}
 
-    // Step 8: where the preview picture comes from.
-    enum class Next { TeeStep, CapturePinStep, CaptureChainStep };
-    Next next = Next::TeeStep;
-    if (s.VideoPreviewOut && !captureForced) {
-        if (IsDvPin(s.VideoPreviewOut.Get())) {
-            const bool noAudioPins = !s.AudioCaptureOut && !s.AudioPreviewOut;
-            ComPtr<IPin> source = s.VideoPreviewOut;
-            if (FAILED(hr = PutDvSplitter(s.PreviewDvSplitter, source.Get(), s.VideoPreviewOut,
-                                          noAudioPins ? &s.AudioPreviewOut : nullptr)))
-                return hr;
-            s.VideoCaptureOut = nullptr;
-        }
-    } else if (s.VideoPreviewOut) {
-        next = viaCapturePin ? Next::CapturePinStep : Next::CaptureChainStep;
-    } else {
-        next = Next::CapturePinStep;
+// Where the preview picture comes from: the device's preview pin, a tee on its capture pin,
+// or the capture pin after the splitter and effect chain.
+CCaptureEngine::PreviewPictureSource CCaptureEngine::ChoosePreviewPictureSource(const PreviewPlan& plan) const {
+    const GraphSession& s = session_;
+    const bool captureForced = plan.chainForcesCapturePin || plan.viaCapturePin;
+    if (s.VideoPreviewOut && !captureForced) return PreviewPictureSource::PreviewPin;
+    if (s.VideoPreviewOut && !plan.viaCapturePin) return PreviewPictureSource::CaptureChain;
+    const bool teeUnusable =
+        !s.VideoCaptureOut || plan.chainForcesCapturePin || plan.videoTimestamped || plan.audioTimestamped;
+    return teeUnusable ? PreviewPictureSource::CaptureChain : PreviewPictureSource::CapturePinTee;
+}
+
+HRESULT CCaptureEngine::RoutePreviewPicture(const PreviewPlan& plan) {
+    HRESULT hr = S_OK;
+    switch (ChoosePreviewPictureSource(plan)) {
+    case PreviewPictureSource::PreviewPin: hr = SplitDvOnPreviewPin(); break;
+    case PreviewPictureSource::CapturePinTee: hr = SplitDvBehindCaptureTee(); break;
+    case PreviewPictureSource::CaptureChain: hr = SplitDvAndChainOnCapturePin(plan); break;
     }
-    if (next == Next::CapturePinStep) {
-        if (!s.VideoCaptureOut || chainForcesCapturePin || videoTimestamped || audioTimestamped) {
-            next = Next::CaptureChainStep;
-        } else {
-            next = Next::TeeStep;
-            if (IsDvPin(s.VideoCaptureOut.Get())) {
-                ComPtr<IPin> source = s.VideoCaptureOut;
-                ComPtr<IPin> teeCapture, teePreview;
-                if (FAILED(hr = PutSmartTee(source, teeCapture, teePreview, false))) return hr;
-                s.VideoCaptureOut = nullptr;
-                s.VideoPreviewOut = nullptr;
-                const bool noAudioPins = !s.AudioCaptureOut && !s.AudioPreviewOut;
-                if (FAILED(hr = PutDvSplitter(s.PreviewDvSplitter, teePreview.Get(), s.VideoPreviewOut,
-                                              noAudioPins ? &s.AudioPreviewOut : nullptr)))
-                    return hr;
-            }
-        }
+    if (FAILED(hr)) return hr;
+    return TeeVideoCaptureForPreview(plan);
+}
+
+// A DV preview pin is split; its picture is then the preview, and there is no capture stream.
+HRESULT CCaptureEngine::SplitDvOnPreviewPin() {
+    GraphSession& s = session_;
+    if (!IsDvPin(s.VideoPreviewOut.Get())) return S_OK;
+    const bool noAudioPins = !s.AudioCaptureOut && !s.AudioPreviewOut;
+    ComPtr<IPin> source = s.VideoPreviewOut;
+    const HRESULT hr = PutDvSplitter(s.PreviewDvSplitter, source.Get(), s.VideoPreviewOut,
+                                     noAudioPins ? &s.AudioPreviewOut : nullptr);
+    if (FAILED(hr)) return hr;
+    s.VideoCaptureOut = nullptr;
+    return S_OK;
+}
+
+// A DV capture pin gets a tee whose preview output is split; the tee's capture output is
+// left unconnected.
+HRESULT CCaptureEngine::SplitDvBehindCaptureTee() {
+    GraphSession& s = session_;
+    if (!IsDvPin(s.VideoCaptureOut.Get())) return S_OK;
+    ComPtr<IPin> source = s.VideoCaptureOut;
+    ComPtr<IPin> teeCapture, teePreview;
+    HRESULT hr = PutSmartTee(source, teeCapture, teePreview, false);
+    if (FAILED(hr)) return hr;
+    s.VideoCaptureOut = nullptr;
+    s.VideoPreviewOut = nullptr;
+    const bool noAudioPins = !s.AudioCaptureOut && !s.AudioPreviewOut;
+    return PutDvSplitter(s.PreviewDvSplitter, teePreview.Get(), s.VideoPreviewOut,
+                         noAudioPins ? &s.AudioPreviewOut : nullptr);
+}
+
+// A DV capture pin is split on the capture side, then the video effect chain joins it; a
+// chain replaces the device's own preview pin.
+HRESULT CCaptureEngine::SplitDvAndChainOnCapturePin(const PreviewPlan& plan) {
+    GraphSession& s = session_;
+    HRESULT hr = S_OK;
+    if (IsDvPin(s.VideoCaptureOut.Get())) {
+        ComPtr<IPin> source = s.VideoCaptureOut;
+        const bool noAudioCapture = !s.AudioCaptureOut;
+        if (FAILED(hr = PutDvSplitter(s.CaptureDvSplitter, source.Get(), s.VideoCaptureOut,
+                                      noAudioCapture ? &s.AudioCaptureOut : nullptr)))
+            return hr;
     }
-    if (next == Next::CaptureChainStep) {
-        if (IsDvPin(s.VideoCaptureOut.Get())) {
-            ComPtr<IPin> source = s.VideoCaptureOut;
-            const bool noAudioCapture = !s.AudioCaptureOut;
-            if (FAILED(hr = PutDvSplitter(s.CaptureDvSplitter, source.Get(), s.VideoCaptureOut,
-                                          noAudioCapture ? &s.AudioCaptureOut : nullptr)))
-                return hr;
-        }
-        if (useVideoChain) {
-            if (FAILED(hr = InsertFilterChain(videoChain, true))) return hr;
-            s.VideoPreviewOut = nullptr;
-        }
+    if (plan.videoChain) {
+        if (FAILED(hr = InsertFilterChain(plan.videoChain, true))) return hr;
+        s.VideoPreviewOut = nullptr;
     }
-    if (!videoTimestamped) {
-        if ((!s.VideoPreviewOut || viaCapturePin) && s.VideoCaptureOut) {
-            ComPtr<IPin> source = s.VideoCaptureOut;
-            if (FAILED(hr = PutSmartTee(source, s.VideoCaptureOut, s.VideoPreviewOut, false))) return hr;
-        }
-    } else {
+    return S_OK;
+}
+
+// Without a preview stream of its own (or when asked to preview through the capture pin) the
+// capture stream is teed. A time-stamped preview takes the capture stream itself.
+HRESULT CCaptureEngine::TeeVideoCaptureForPreview(const PreviewPlan& plan) {
+    GraphSession& s = session_;
+    if (plan.videoTimestamped) {
         s.VideoPreviewOut = std::move(s.VideoCaptureOut);
         s.VideoCaptureOut = nullptr;
+        return S_OK;
     }
-
-    // Step 9.
-    if (FAILED(hr = s.Graph.As(&s.VideoWindow))) ReportFailure(hr, TRUE, "QueryInterface IVideoWindow");
-
-    // Step 10: a video-port pin that must be connected but never shown.
-    if (s.VideoPreviewPin) {
-        ComPtr<IPin> port;
-        const bool isVideoPort = SUCCEEDED(s.CaptureBuilder->FindPin(s.VideoPreviewPin.Get(), PINDIR_OUTPUT,
-                                                                      &PIN_CATEGORY_VIDEOPORT, nullptr, FALSE, 0,
-                                                                      port.ReleaseAndGetAddressOf()));
-        if ((device && device->PreviewNoVideoPort) || (useVideoChain && isVideoPort)) {
-            hr = s.CaptureBuilder->RenderStream(nullptr, nullptr, s.VideoPreviewPin.Get(), nullptr, nullptr);
-            if (FAILED(hr)) {
-                ReportFailure(hr, TRUE, "RenderStream VideoPreview Dummy");
-                return hr;
-            }
-            AttachVideoWindow(false);
-        }
+    if ((!s.VideoPreviewOut || plan.viaCapturePin) && s.VideoCaptureOut) {
+        ComPtr<IPin> source = s.VideoCaptureOut;
+        return PutSmartTee(source, s.VideoCaptureOut, s.VideoPreviewOut, false);
     }
+    return S_OK;
+}
 
-    // Step 11.
-    if (FAILED(hr = RenderVideoPreview(device))) return hr;
+void CCaptureEngine::TakeVideoWindow() {
+    const HRESULT hr = session_.Graph.As(&session_.VideoWindow);
+    if (FAILED(hr)) ReportFailure(hr, TRUE, "QueryInterface IVideoWindow");
+}
 
-    // Step 13: closed captions.
-    if (device && device->PreviewCCMode) {
-        hr = s.CaptureBuilder->RenderStream(&PIN_CATEGORY_CC, nullptr, s.VideoCaptureFilter.Get(), nullptr, nullptr);
-        if (FAILED(hr))
-            hr = s.CaptureBuilder->RenderStream(&PIN_CATEGORY_VBI, nullptr, s.VideoCaptureFilter.Get(), nullptr, nullptr);
-        if (FAILED(hr)) {
-            ReportFailure(hr, TRUE, "RenderStream ClosedCaption");
-            return hr;
-        }
+// A video-port pin that must be connected but never shown: rendered to a hidden window.
+HRESULT CCaptureEngine::ConnectHiddenVideoPort(const CDeviceProfile* device, const PreviewPlan& plan) {
+    GraphSession& s = session_;
+    if (!s.VideoPreviewPin) return S_OK;
+    ComPtr<IPin> port;
+    const bool isVideoPort = SUCCEEDED(s.CaptureBuilder->FindPin(s.VideoPreviewPin.Get(), PINDIR_OUTPUT,
+                                                                  &PIN_CATEGORY_VIDEOPORT, nullptr, FALSE, 0,
+                                                                  port.ReleaseAndGetAddressOf()));
+    if (!(device && device->PreviewNoVideoPort) && !(plan.videoChain && isVideoPort)) return S_OK;
+    const HRESULT hr = s.CaptureBuilder->RenderStream(nullptr, nullptr, s.VideoPreviewPin.Get(), nullptr, nullptr);
+    if (FAILED(hr)) {
+        ReportFailure(hr, TRUE, "RenderStream VideoPreview Dummy");
+        return hr;
     }
+    AttachVideoWindow(false);
+    return S_OK;
+}
 
-    // Steps 14 to 16: the sound.
-    if (useAudioChain) {
-        if (FAILED(hr = InsertFilterChain(audioChain, false))) return hr;
+// Closed captions, or the VBI stream where the device has no caption pin.
+HRESULT CCaptureEngine::RenderClosedCaptions(const CDeviceProfile* device) {
+    GraphSession& s = session_;
+    if (!device || !device->PreviewCCMode) return S_OK;
+    HRESULT hr = s.CaptureBuilder->RenderStream(&PIN_CATEGORY_CC, nullptr, s.VideoCaptureFilter.Get(), nullptr, nullptr);
+    if (FAILED(hr))
+        hr = s.CaptureBuilder->RenderStream(&PIN_CATEGORY_VBI, nullptr, s.VideoCaptureFilter.Get(), nullptr, nullptr);
+    if (FAILED(hr)) {
+        ReportFailure(hr, TRUE, "RenderStream ClosedCaption");
+        return hr;
+    }
+    return S_OK;
+}
+
+// The audio effect chain, then a tee on the capture stream when there is no preview stream;
+// a time-stamped preview takes the capture stream itself.
+HRESULT CCaptureEngine::RoutePreviewSound(const PreviewPlan& plan) {
+    GraphSession& s = session_;
+    HRESULT hr = S_OK;
+    if (plan.audioChain) {
+        if (FAILED(hr = InsertFilterChain(plan.audioChain, false))) return hr;
         s.AudioPreviewOut = nullptr;
     }
-    if (!audioTimestamped) {
-        if (!s.AudioPreviewOut && s.AudioCaptureOut) {
-            ComPtr<IPin> source = s.AudioCaptureOut;
-            if (FAILED(hr = PutSmartTee(source, s.AudioCaptureOut, s.AudioPreviewOut, true))) return hr;
-        }
-    } else {
+    if (plan.audioTimestamped) {
         s.AudioPreviewOut = std::move(s.AudioCaptureOut);
         s.AudioCaptureOut = nullptr;
+        return S_OK;
     }
-    if (device && device->PreviewAudioMode) {
-        hr = s.CaptureBuilder->RenderStream(nullptr, &MEDIATYPE_Audio, s.AudioPreviewOut.Get(), nullptr, nullptr);
-        if (FAILED(hr)) {
-            ReportFailure(hr, TRUE, "RenderStream AudioPreview");
-            return hr;
-        }
+    if (!s.AudioPreviewOut && s.AudioCaptureOut) {
+        ComPtr<IPin> source = s.AudioCaptureOut;
+        return PutSmartTee(source, s.AudioCaptureOut, s.AudioPreviewOut, true);
     }
+    return S_OK;
+}
 
-    // Step 17: graph events go to the main frame.
+HRESULT CCaptureEngine::RenderAudioPreview(const CDeviceProfile* device) {
+    GraphSession& s = session_;
+    if (!device || !device->PreviewAudioMode) return S_OK;
+    const HRESULT hr = s.CaptureBuilder->RenderStream(nullptr, &MEDIATYPE_Audio, s.AudioPreviewOut.Get(), nullptr, nullptr);
+    if (FAILED(hr)) {
+        ReportFailure(hr, TRUE, "RenderStream AudioPreview");
+        return hr;
+    }
+    return S_OK;
+}
+
+// Graph events are posted to the main frame; a failure here is reported but does not stop
+// the preview.
+void CCaptureEngine::SendGraphEventsToFrame() {
+    GraphSession& s = session_;
+    HRESULT hr;
     if (FAILED(hr = s.Graph.As(&s.MediaEvent))) {
         ReportFailure(hr, TRUE, "QueryInterface IMediaEventEx");
     } else if (FAILED(hr = s.MediaEvent->SetNotifyWindow(AsOaHwnd(frame_), WM_USER + 1, 0))) {
         ReportFailure(hr, TRUE, "IMediaEventEx SetNotifyWindow");
     }
+}
 
+void CCaptureEngine::FinishPreviewBuild(CDeviceProfile* device) {
     WriteBackAllocators(device);
-    s.PreviewGraphBuilt = 1;
-    s.GraphBuildPending = 0;
-    return S_OK;
+    session_.PreviewGraphBuilt = 1;
+    session_.GraphBuildPending = 0;
 }
 
 HRESULT CCaptureEngine::RenderVideoPreview(CDeviceProfile* device) {

@@ -3,19 +3,24 @@
 # Only missing packages are installed; works as root or as a user with sudo.
 set -euo pipefail
 
+# Only what the build, the tests and the scripts use: the CMake files' pkg-config modules and
+# find_package calls, the headers the code includes, the programs the scripts run, and the
+# GStreamer plug-ins the graphs are made of.
 PACKAGES=(
-    # toolchain and test frameworks
-    build-essential cmake ninja-build pkg-config git
+    # compilers and build tools (gcc's sanitizers for the test build, clang's libFuzzer for fuzz/)
+    build-essential cmake ninja-build pkg-config
     clang libclang-rt-14-dev
+    # GoogleTest/GoogleMock for tests/, Google Benchmark for bench/
     libgtest-dev libgmock-dev libbenchmark-dev
-    # media framework
-    libglib2.0-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libgstreamer-plugins-bad1.0-dev
+    # glib/gobject/gio/gmodule, gstreamer core and base, gstreamer video/audio/app
+    libglib2.0-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+    # the plug-ins the graphs use; gst-launch-1.0 for the preview benchmark
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
     gstreamer1.0-libav gstreamer1.0-alsa gstreamer1.0-x gstreamer1.0-tools
-    # user interface, sound, system services
-    qt6-base-dev libasound2-dev libsystemd-dev
-    # headless runs and screenshots; a Japanese font for the UI texts
-    xvfb xauth imagemagick fonts-ipafont-gothic
+    # Qt Widgets, Network and Test; ALSA for the mixer
+    qt6-base-dev libasound2-dev
+    # a Japanese font for the program's UI texts
+    fonts-ipafont-gothic
 )
 
 missing=()
