@@ -28,6 +28,7 @@ void CArchive::Fail(std::size_t offset, const std::string& reason) const { throw
 DWORD CArchive::TransferVersion() {
     DWORD version = kArchiveVersion;
     Transfer(version);
+    if (version != kArchiveVersion) onlyCurrentForms_ = false;
     return version;
 }
 
@@ -139,8 +140,17 @@ std::size_t CArchive::ReadLength() {
     const BYTE shortLength = ReadByte();
     if (shortLength < 0xFF) return shortLength;
     const WORD wordLength = ReadWord();
-    if (wordLength == kWideStringMarker) return SIZE_MAX;
-    return wordLength == kLongLengthMarker ? ReadDword() : wordLength;
+    if (wordLength == kWideStringMarker) {
+        onlyCurrentForms_ = false;
+        return SIZE_MAX;
+    }
+    if (wordLength != kLongLengthMarker) {
+        if (wordLength < 0xFF) onlyCurrentForms_ = false;
+        return wordLength;
+    }
+    const DWORD longLength = ReadDword();
+    if (longLength < kWideStringMarker) onlyCurrentForms_ = false;
+    return longLength;
 }
 
 std::string CArchive::ReadString() {
@@ -193,6 +203,7 @@ void CArchive::ReadObjectHeader(const char* className) {
             if ((bigTag & kBigClassTag) == 0)
                 Fail(tagOffset, "a reference to the earlier object " + std::to_string(bigTag) + " in place of a record");
             classIndex = bigTag & ~kBigClassTag;
+            if (classIndex < kBigObjectTag) onlyCurrentForms_ = false;
         } else if (tag & kClassTag) {
             classIndex = tag & ~kClassTag;
         } else if (tag == kNullTag) {

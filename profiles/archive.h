@@ -100,6 +100,11 @@ public:
     std::size_t Offset() const { return pos_; }
     std::size_t Remaining() const { return in_.size() - pos_; }
     bool AtEnd() const { return pos_ == in_.size(); }
+    // False once the input used a form that storing never writes: a version word other than
+    // kArchiveVersion, a string length in a longer prefix than needed or as two-byte text, a
+    // long class tag. Together with AtEnd() it says that storing what was read gives back the
+    // very same bytes.
+    bool OnlyCurrentForms() const { return onlyCurrentForms_; }
 
 private:
     [[noreturn]] void Fail(std::size_t offset, const std::string& reason) const;
@@ -115,6 +120,7 @@ private:
     DWORD nextIndex_ = 1;
     std::map<std::string, DWORD> storedClasses_;
     std::map<DWORD, std::string> loadedClasses_;
+    bool onlyCurrentForms_ = true;
 };
 
 // The runtime class of a serialisable profile class: its name in the archive and its schema.

@@ -7,12 +7,14 @@ std::vector<BYTE> StoreOptionFile(COptionProfile& options) {
     return ar.TakeBytes();
 }
 
-COptionProfile LoadOptionFile(std::span<const BYTE> bytes) {
+COptionProfile LoadOptionFile(std::span<const BYTE> bytes, bool* current) {
     CArchive ar(bytes);
     COptionProfile options;
-    if (ar.ReadDword() >= kOptionBodyVersionedFrom)
+    const DWORD fileVersion = ar.ReadDword();
+    if (fileVersion >= kOptionBodyVersionedFrom)
         options.Serialize(ar);
     else
         options.LoadOldBody(ar);
+    if (current) *current = fileVersion == kArchiveVersion && ar.OnlyCurrentForms() && ar.AtEnd();
     return options;
 }

@@ -45,10 +45,13 @@ std::vector<BYTE> StoreListFile(const ProfileList<T>& profiles, const std::type_
     return ar.TakeBytes();
 }
 
+// `current`, when given, is set to whether the bytes are exactly what storing the loaded list
+// writes: leading word 2662, a count that is not negative, a selection naming a loaded profile or -1, records of the current
+// version in the forms storing uses, and nothing after the last record.
 template <class T>
-LoadedList<T> LoadListFile(std::span<const BYTE> bytes, bool withSelection) {
+LoadedList<T> LoadListFile(std::span<const BYTE> bytes, bool withSelection, bool* current = nullptr) {
     CArchive ar(bytes);
-    ar.ReadDword();  // the file's version word; each record carries its own
+    const DWORD fileVersion = ar.ReadDword();  // each record carries its own version as well
     const LONG count = ar.ReadLong();
     const LONG selection = withSelection ? ar.ReadLong() : -1;
     LoadedList<T> loaded;
@@ -60,9 +63,13 @@ LoadedList<T> LoadListFile(std::span<const BYTE> bytes, bool withSelection) {
         loaded.profiles.push_back(ReadObject<T>(ar));
         if (i == selection) loaded.current = loaded.profiles.back().get();
     }
+    if (current)
+        *current = fileVersion == kArchiveVersion && count >= 0 && (selection == -1 || loaded.current) &&
+                   ar.OnlyCurrentForms() && ar.AtEnd();
     return loaded;
 }
 
 std::vector<BYTE> StoreOptionFile(COptionProfile& options);
 // Reads the body into a fresh profile with the defaults, so a failure leaves `Options` as it was.
-COptionProfile LoadOptionFile(std::span<const BYTE> bytes);
+// `current` as for LoadListFile.
+COptionProfile LoadOptionFile(std::span<const BYTE> bytes, bool* current = nullptr);

@@ -1,6 +1,8 @@
 #include "profiles/registry_mirror.h"
 
+#include <algorithm>
 #include <ctime>
+#include <deque>
 #include <limits>
 #include <optional>
 #include <string>
@@ -136,14 +138,43 @@ void FillEmptyNames(const CProfileStore& store, CRecordProfile& profile) {
     if (profile.File.empty()) profile.File = store.Options.MovieFile;
 }
 
-void DeleteImportedKeys(const CProfileStore& store, const std::vector<DWORD>& imported) {
-    if (imported.empty()) return;
+// A value the program adds to a numbered key that it could not import, so that the key is
+// reported once and not again at every start.
+constexpr const char* kReportedMark = "QuilldeckReported";
+
+bool IsMarkedReported(HKEY key) { return QueryNumber(key, kReportedMark) != 0; }
+
+void MarkReported(HKEY key) {
+    const DWORD one = 1;
+    RegSetValueExA(key, kReportedMark, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+}
+
+LONG RenameSubKey(HKEY parent, DWORD from, DWORD to) {
+    const std::string fromName = std::to_string(from), toName = std::to_string(to);
+    const std::u16string wideFrom(fromName.begin(), fromName.end()), wideTo(toName.begin(), toName.end());
+    return RegRenameKey(parent, wideFrom.c_str(), wideTo.c_str());
+}
+
+// Deletes the imported keys among "Record\0" to "Record\<count - 1>" and moves each key that
+// was kept to the lowest number freed before it, so the kept keys stay reachable from 0 on and
+// a key written later after them is found. Numbers from `count` on are left alone: they were
+// not imported.
+void RemoveImportedKeys(const CProfileStore& store, const std::vector<bool>& imported) {
     KeyHandle recordKey;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kRecordKey, 0, KEY_ALL_ACCESS, recordKey.Out()) != ERROR_SUCCESS) return;
-    for (DWORD n : imported) {
-        if (RegDeleteKeyA(recordKey.Get(), std::to_string(n).c_str()) != ERROR_SUCCESS)
-            store.ShowMessage("The reservation in the registry key " + RecordSubKey(n) +
-                              " was imported but could not be deleted; it will be imported again at the next start.");
+    std::deque<DWORD> freeNumbers;  // ascending
+    for (DWORD n = 0; n < imported.size(); ++n) {
+        if (imported[n]) {
+            if (RegDeleteKeyA(recordKey.Get(), std::to_string(n).c_str()) != ERROR_SUCCESS) {
+                store.ShowMessage("The reservation in the registry key " + RecordSubKey(n) +
+                                  " was imported but could not be deleted; it will be imported again at the next start.");
+                continue;
+            }
+            freeNumbers.push_back(n);
+        } else if (!freeNumbers.empty() && RenameSubKey(recordKey.Get(), n, freeNumbers.front()) == ERROR_SUCCESS) {
+            freeNumbers.pop_front();
+            freeNumbers.push_back(n);
+        }
     }
 }
 
@@ -156,20 +187,23 @@ void MirrorProfileNamesToRegistry(const CProfileStore& store) {
 }
 
 void ImportReservationsFromRegistry(CProfileStore& store) {
-    std::vector<DWORD> imported;
+    std::vector<bool> imported;  // by key number, up to the first missing number
     for (DWORD n = 0;; ++n) {
         KeyHandle key;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, RecordSubKey(n).c_str(), 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS)
             break;
         ImportedKey reservation = ReadReservation(key.Get());
+        imported.push_back(reservation.profile != nullptr);
         if (!reservation.profile) {
-            store.ShowMessage("The reservation in the registry key " + RecordSubKey(n) + " has no valid " +
-                              reservation.missingTime + "; it was not imported and is left in the registry.");
+            if (!IsMarkedReported(key.Get())) {
+                store.ShowMessage("The reservation in the registry key " + RecordSubKey(n) + " has no valid " +
+                                  reservation.missingTime + "; it was not imported and is kept in the registry.");
+                MarkReported(key.Get());
+            }
             continue;
         }
         FillEmptyNames(store, *reservation.profile);
         store.RecordProfiles.push_back(std::move(reservation.profile));
-        imported.push_back(n);
     }
-    DeleteImportedKeys(store, imported);
+    if (std::find(imported.begin(), imported.end(), true) != imported.end()) RemoveImportedKeys(store, imported);
 }

@@ -11,6 +11,7 @@ void MirrorProfileNamesToRegistry(const CProfileStore& store);
 
 // Appends a reservation for each numbered key "Record\0", "Record\1", ... up to the first
 // missing number, fills its empty names from the current profiles and the options, and then
-// deletes the imported keys. A key without one of its three times is reported, not imported
-// and left in the registry.
+// deletes the imported keys. A key without one of its three times is not imported: it is
+// reported once (a value marks it as reported), kept with all its values, and renumbered
+// with the other kept keys to the lowest numbers, so that it never hides a key written after it.
 void ImportReservationsFromRegistry(CProfileStore& store);

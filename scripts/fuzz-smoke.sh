@@ -10,7 +10,12 @@ trap 'rm -rf "$scratch"' EXIT
 found=0
 while IFS= read -r target; do
     name="$(basename "$target")"
-    corpus_src="$(dirname "$(grep -rl --include=CMakeLists.txt "qd_add_fuzzer(${name}\b" "$root/fuzz" | head -1)")/corpus"
+    # Targets made in a loop keep their seeds in corpus/<kind> ("device" for device_file_fuzzer).
+    kind="${name%_fuzzer}"
+    kind="${kind%_file}"
+    corpus_src="$(find "$root/fuzz" -type d -path "*/corpus/$kind" | head -1)"
+    [ -n "$corpus_src" ] ||
+        corpus_src="$(dirname "$(grep -rl --include=CMakeLists.txt "qd_add_fuzzer(${name}\b" "$root/fuzz" | head -1)")/corpus"
     mkdir -p "$scratch/$name"
     [ -d "$corpus_src" ] && cp -r "$corpus_src/." "$scratch/$name/"
     echo "fuzz: $name for ${seconds}s"

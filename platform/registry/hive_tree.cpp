@@ -42,6 +42,18 @@ std::unique_ptr<HiveKey> HiveKey::TakeChild(std::string_view name) {
     return child;
 }
 
+bool HiveKey::RenameChild(std::string_view from, std::string_view to) {
+    const std::string folded = FoldName(to);
+    auto it = children_.find(FoldName(from));
+    if (it == children_.end()) return false;
+    if (it->first != folded && children_.count(folded)) return false;
+    std::unique_ptr<HiveKey> child = std::move(it->second);
+    children_.erase(it);
+    child->name_ = std::string(to);
+    children_.emplace(folded, std::move(child));
+    return true;
+}
+
 namespace {
 
 // FoldName(a) == FoldName(b), without building the folded strings.

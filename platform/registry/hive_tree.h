@@ -38,6 +38,9 @@ public:
     HiveKey& ChildOrCreate(std::string_view name, bool* created);
     // Detaches and returns the child (null when there is none).
     std::unique_ptr<HiveKey> TakeChild(std::string_view name);
+    // Gives the child `from`, with its values and subkeys, the name `to`. False when there is
+    // no child `from`, or another child already has the name `to`.
+    bool RenameChild(std::string_view from, std::string_view to);
     const Children& SubKeys() const { return children_; }
 
     const HiveValue* Value(std::string_view name) const;

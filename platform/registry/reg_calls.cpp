@@ -237,6 +237,34 @@ LONG RegDeleteTreeA(HKEY key, LPCSTR subKey) {
     return error;
 }
 
+namespace registry {
+
+LONG RenameKeyBytes(HKEY key, LPCSTR subKey, LPCSTR newName) {
+    if (!newName || !*newName || std::strchr(newName, '\\')) return ERROR_INVALID_PARAMETER;
+    std::lock_guard lock(RegistryMutex());
+    KeyRef ref;
+    if (LONG error = ResolveKey(key, &ref)) return error;
+    std::vector<std::string> names;
+    if (LONG error = SplitSubKey(subKey, &names)) return error;
+    const std::vector<std::string> target = Join(ref.path, names);
+    if (target.empty()) return ERROR_ACCESS_DENIED;  // a root key keeps its name
+    const LONG error = HiveStore::Instance().Modify(ref.root, [&](HiveKey& hive, bool* changed) {
+        HiveKey* base = nullptr;
+        if (LONG e = FindHandleKey(hive, ref, &base)) return e;
+        const std::vector<std::string> parentPath(target.begin(), target.end() - 1);
+        HiveKey* parent = FindKey(hive, parentPath);
+        if (!parent || !parent->Child(target.back())) return ERROR_FILE_NOT_FOUND;
+        if (!parent->RenameChild(target.back(), newName)) return ERROR_ALREADY_EXISTS;
+        *changed = true;
+        return ERROR_SUCCESS;
+    });
+    // Handles name keys by path, so handles on the old path now name nothing.
+    if (!error) MarkKeysDeleted(ref.root, target, true);
+    return error;
+}
+
+}  // namespace registry
+
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* nameLength, DWORD* reserved, LPSTR keyClass,
                    DWORD* classLength, void* lastWriteTime) {
     if (!name || !nameLength || reserved || (keyClass && !classLength)) return ERROR_INVALID_PARAMETER;

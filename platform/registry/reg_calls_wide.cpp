@@ -100,3 +100,11 @@ LONG RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
     if (!name.converted) return ERROR_FILE_NOT_FOUND;
     return RegDeleteTreeA(key, name.Get());
 }
+
+LONG RegRenameKey(HKEY key, LPCWSTR subKey, LPCWSTR newName) {
+    const NarrowText from = Narrow(subKey);
+    if (!from.converted) return ERROR_FILE_NOT_FOUND;
+    const NarrowText to = Narrow(newName);
+    if (!to.converted) return ERROR_NO_UNICODE_TRANSLATION;
+    return registry::RenameKeyBytes(key, from.Get(), to.Get());
+}

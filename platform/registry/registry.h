@@ -65,6 +65,7 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, DWORD* nameLength, DWORD* 
 LONG RegCloseKey(HKEY key);
 
 // Wide forms, used by the module registration code (paths and GUID strings come as UTF-16).
+// RegRenameKey exists only in this form.
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM desired,
                      void* securityAttributes, PHKEY result, DWORD* disposition);
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result);
@@ -73,6 +74,9 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, con
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName);
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 LONG RegDeleteTreeW(HKEY key, LPCWSTR subKey);
+// Gives a key (subKey below key, or key itself when subKey is null) the name newName, keeping its
+// values and subkeys, in one write. ERROR_ALREADY_EXISTS when a sibling has that name.
+LONG RegRenameKey(HKEY key, LPCWSTR subKey, LPCWSTR newName);
 
 // The whole hive of a root key (HKEY_CURRENT_USER, ...) as .reg text, as the hive file holds it.
 LONG RegExportHiveText(HKEY root, std::string* text);

@@ -1,9 +1,11 @@
 #include "platform/system/process_priority.h"
 
+#include <dirent.h>
 #include <sys/resource.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <set>
 
 #include "platform/com/hresult.h"
 #include "platform/system/last_error.h"
@@ -20,6 +22,40 @@ constexpr ClassNice kClasses[] = {
 
 HANDLE CurrentProcessPseudoHandle() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
 
+// The ids of the process's threads as /proc lists them now.
+std::set<pid_t> ThreadIds() {
+    std::set<pid_t> ids;
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks) return ids;
+    while (const dirent* entry = readdir(tasks)) {
+        char* end = nullptr;
+        const long id = std::strtol(entry->d_name, &end, 10);
+        if (end != entry->d_name && *end == '\0' && id > 0) ids.insert(static_cast<pid_t>(id));
+    }
+    closedir(tasks);
+    return ids;
+}
+
+// Linux keeps a nice value per thread and a new thread starts with its creator's, so the value
+// is given to every thread: then every thread started later (the media framework's streaming
+// threads included) inherits it. A thread created by a not yet updated thread while the list is
+// walked is caught by walking the list again until it holds no thread that was not set.
+// Returns 0 or the errno of the first thread that refused.
+int SetNiceOfEveryThread(int nice) {
+    std::set<pid_t> done;
+    if (ThreadIds().empty())  // no /proc: the calling thread at least
+        return setpriority(PRIO_PROCESS, 0, nice) == 0 ? 0 : errno;
+    for (;;) {
+        bool foundNew = false;
+        for (pid_t id : ThreadIds()) {
+            if (!done.insert(id).second) continue;
+            foundNew = true;
+            if (setpriority(PRIO_PROCESS, static_cast<id_t>(id), nice) != 0 && errno != ESRCH) return errno;
+        }
+        if (!foundNew) return 0;
+    }
+}
+
 }  // namespace
 
 HANDLE GetCurrentProcess() { return CurrentProcessPseudoHandle(); }
@@ -31,8 +67,8 @@ BOOL SetPriorityClass(HANDLE process, DWORD priorityClass) {
     }
     for (const ClassNice& entry : kClasses) {
         if (entry.priorityClass != priorityClass) continue;
-        if (setpriority(PRIO_PROCESS, 0, entry.nice) != 0) {
-            SetLastErrorFromErrno(errno);
+        if (const int error = SetNiceOfEveryThread(entry.nice)) {
+            SetLastErrorFromErrno(error);
             return FALSE;
         }
         return TRUE;

@@ -37,6 +37,12 @@ std::string ConfigHomeDirectory() {
     return home.empty() ? std::string() : WithSlash(home) + ".config/";
 }
 
+std::string CacheHomeDirectory() {
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') return WithSlash(xdg);
+    const std::string home = HomeDirectory();
+    return home.empty() ? std::string() : WithSlash(home) + ".cache/";
+}
+
 std::string ResolveProfileDirectory() { return ResolveProfileDirectoryFor(ExecutableDirectory()); }
 
 std::string ResolveProfileDirectoryFor(const std::string& executableDirectory) {

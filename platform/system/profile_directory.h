@@ -15,3 +15,5 @@ std::string ResolveProfileDirectoryFor(const std::string& executableDirectory);
 
 // $XDG_CONFIG_HOME (or ~/.config) with a trailing '/'; "" when neither is known.
 std::string ConfigHomeDirectory();
+// $XDG_CACHE_HOME (or ~/.cache) with a trailing '/'; "" when neither is known.
+std::string CacheHomeDirectory();

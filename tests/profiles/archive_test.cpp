@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "profiles/mux_profile.h"
+#include "profiles/profile_file.h"
 #include "tests/profiles/archive_bytes.h"
 
 namespace {
@@ -155,5 +157,62 @@ TEST(ArchiveBlobs, ALengthPastTheEndIsRefusedBeforeAllocating) {
     load.TransferBlob(blob, 8);
     EXPECT_EQ(blob.size(), 8u);
 }
+
+}  // namespace
+
+// ---- whether loaded bytes are exactly what storing writes ----
+
+namespace {
+
+// A mux file of one record whose name is written with `namePrefix` (then "mux").
+std::vector<BYTE> MuxFileWithNamePrefix(DWORD fileVersion, DWORD recordVersion, const std::vector<BYTE>& namePrefix,
+                                        LONG selection = 0) {
+    ArchiveBytes b;
+    b.U32(fileVersion).U32(1).I32(selection).NewClass("CMuxProfile").U32(recordVersion);
+    b.Append(namePrefix).Text("mux").Zeros(4 * 49);  // the 49 number slots of a current record
+    return b.data;
+}
+
+struct CurrentFormCase {
+    const char* what;
+    std::vector<BYTE> file;
+    bool current;
+};
+
+class CurrentForm : public testing::TestWithParam<CurrentFormCase> {};
+
+TEST_P(CurrentForm, IsReportedByTheLoader) {
+    const CurrentFormCase& c = GetParam();
+    bool current = !c.current;
+    const auto loaded = LoadListFile<CMuxProfile>(c.file, true, &current);
+    EXPECT_EQ(current, c.current) << c.what;
+    const std::vector<BYTE> written = StoreListFile(loaded.profiles, loaded.current, true);
+    EXPECT_EQ(written == c.file, c.current) << c.what;
+}
+
+std::vector<BYTE> NegativeCount() {
+    ArchiveBytes b;
+    b.U32(2662).I32(-1).I32(-1);
+    return b.data;
+}
+
+std::vector<BYTE> WithTrailingByte(std::vector<BYTE> bytes) {
+    bytes.push_back(0);
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CurrentForm,
+    testing::Values(CurrentFormCase{"as written", MuxFileWithNamePrefix(2662, 2662, {3}), true},
+                    CurrentFormCase{"no current profile", MuxFileWithNamePrefix(2662, 2662, {3}, -1), true},
+                    CurrentFormCase{"negative count of an empty list", NegativeCount(), false},
+                    CurrentFormCase{"older file word", MuxFileWithNamePrefix(2661, 2662, {3}), false},
+                    CurrentFormCase{"older record", MuxFileWithNamePrefix(2662, 2661, {3}), false},
+                    CurrentFormCase{"selection past the list", MuxFileWithNamePrefix(2662, 2662, {3}, 4), false},
+                    CurrentFormCase{"word length prefix", MuxFileWithNamePrefix(2662, 2662, {0xFF, 3, 0}), false},
+                    CurrentFormCase{"long length prefix",
+                                    MuxFileWithNamePrefix(2662, 2662, {0xFF, 0xFF, 0xFF, 3, 0, 0, 0}), false},
+                    CurrentFormCase{"bytes after the last record",
+                                    WithTrailingByte(MuxFileWithNamePrefix(2662, 2662, {3})), false}));
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 #include "profiles/profile_file.h"
 #include "tests/profiles/archive_bytes.h"
 
@@ -152,6 +156,154 @@ TEST(DeviceRecord, CopyDuplicatesTheFormatBlocks) {
     source.AudioPreviewFormat[0] = 9;
     EXPECT_EQ(copy.Name, "A");
     EXPECT_EQ(copy.AudioPreviewFormat, (std::vector<BYTE>{1, 2, 3}));
+}
+
+// One full device record written field by field in file order, each field holding a value no
+// other field holds; the same values are set on `expected` by field name. Any two fields that
+// Serialize wrote or read in another order would show up as a byte or field difference.
+class FullDeviceRecord {
+public:
+    FullDeviceRecord() {
+        for (std::string* s : {&p.Name, &p.ChannelProfileName, &p.VideoDeviceMoniker, &p.AudioDeviceMoniker,
+                               &p.PreviewVideoFilterName, &p.CaptureVideoFilterName, &p.PreviewAudioFilterName,
+                               &p.CaptureAudioFilterName})
+            String(*s);
+        Dwords(p.ExcludeItem);
+        Dwords(p.ApplyPriority);
+        Dwords(p.DvInfoMask);
+        for (DWORD* d : {&p.DecoderOutputEnable, &p.DecoderTVFormat, &p.DecoderVCRHorizontalLocking}) Dword(*d);
+        Doubles(p.InputBass);
+        Dwords(p.InputEnable);
+        Dwords(p.InputLoudness);
+        Doubles(p.InputMixLevel);
+        Dwords(p.InputMono);
+        Doubles(p.InputPan);
+        Doubles(p.InputTreble);
+        for (AllocatorGroup& group : p.Allocators) {
+            for (LONG* member : {&group.Allocator.cBuffers, &group.Allocator.cbBuffer, &group.Allocator.cbAlign,
+                                 &group.Allocator.cbPrefix})
+                Dword(*member);
+            Dword(group.AllocatorEnable);
+        }
+        Dwords(p.Crossbar1Routing);
+        Dwords(p.Crossbar2Routing);
+        for (VideoStreamFormat& format : p.VideoFormats) {
+            Raw(format.Subtype);
+            Dword(format.BitRate);
+            Wide(format.AvgTimePerFrame);
+            Raw(format.BitmapInfoHeader);
+            Dwords(format.DvInfo);
+            Raw(format.FormatType);
+            Raw(format.SourceRect);
+            Raw(format.TargetRect);
+            for (DWORD* d : {&format.InterlaceFlags, &format.PictAspectRatioX, &format.PictAspectRatioY}) Dword(*d);
+        }
+        p.AudioCaptureFormat = {0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9,
+                                0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2};
+        p.AudioPreviewFormat = {0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6};
+        p.AudioCaptureFormatLength = 18;
+        p.AudioPreviewFormatLength = 6;
+        bytes.U32(18).U32(6);
+        for (DWORD* d : {&p.TVAudioMode, &p.TunerCountryCode, &p.TunerTuningSpace}) Dword(*d);
+        Dword(p.TunerMode);
+        Dword(p.TunerConnectedInputType);
+        for (DWORD* d : {&p.TunerConnectInput, &p.TunerChannel, &p.TunerVideoSubChannel, &p.TunerAudioSubChannel})
+            Dword(*d);
+        for (VideoCompressionSettings& c : p.Compression) {
+            Dword(c.KeyFrameRate);
+            Dword(c.PFramesPerKeyFrame);
+            Double(c.Quality);
+            Wide(c.WindowSize);
+            for (DWORD* d : {&c.SetKeyFrameRate, &c.SetPFramesPerKeyFrame, &c.SetQuality, &c.SetWindowSize}) Dword(*d);
+        }
+        for (int i = 0; i < kProcAmpProperties; ++i) {
+            Dword(p.ProcAmpValue[i]);
+            Dword(p.ProcAmpFlags[i]);
+        }
+        for (DWORD* d : {&p.PreviewSizeMode, &p.PreviewWidth, &p.PreviewHeight, &p.CaptureSizeMode, &p.CaptureWidth,
+                         &p.CaptureHeight, &p.PreviewVideoMode, &p.CaptureVideoMode, &p.PreviewAudioMode,
+                         &p.CaptureAudioMode, &p.PreviewCCMode, &p.CaptureCCMode, &p.UseSmartTee, &p.DvType2,
+                         &p.DvDiscardHalfFrames, &p.PreviewNoVideoPort, &p.CaptureNoVideoPort,
+                         &p.PreviewVideoTimestamped, &p.PreviewAudioTimestamped, &p.PreviewViaCapturePin,
+                         &p.VideoFilterPreview, &p.AudioFilterPreview, &p.PreviewPinTypeOrder, &p.CapturePinTypeOrder,
+                         &p.StillChangeResolution, &p.StillForceRGB24, &p.StillWidth, &p.StillHeight,
+                         &p.StreamTimeCorrection, &p.StreamTimeUseDisplayTime})
+            Dword(*d);
+        Wide(p.StreamTimeDisplayTime);
+        for (DWORD* d : {&p.MixerDevice, &p.MixerSource, &p.MixerVolume, &p.MixerMute, &p.MixerSavedVolume,
+                         &p.MixerSavedMute, &p.MixerEnable, &p.UseCustomClock, &p.AdjustClockSpeed})
+            Dword(*d);
+        Double(p.ClockSpeed);
+        Dword(p.UseClockDelta);
+        Wide(p.ClockDelta);
+        bytes.Append(p.AudioCaptureFormat).Append(p.AudioPreviewFormat);
+    }
+
+    CDeviceProfile p;    // the expected profile
+    ArchiveBytes bytes;  // its record, beginning with the version word
+
+private:
+    template <class T>
+    void Dword(T& field) {
+        static_assert(sizeof(T) == 4);
+        field = static_cast<T>(next_++);
+        bytes.Raw(&field, 4);
+    }
+    template <class T, std::size_t N>
+    void Dwords(std::array<T, N>& fields) {
+        for (T& field : fields) Dword(field);
+    }
+    void Double(double& field) {
+        field = static_cast<double>(next_++) + 0.5;
+        bytes.Raw(&field, 8);
+    }
+    template <std::size_t N>
+    void Doubles(std::array<double, N>& fields) {
+        for (double& field : fields) Double(field);
+    }
+    // A 64-bit value whose two halves both differ from every other field.
+    template <class T>
+    void Wide(T& field) {
+        static_assert(sizeof(T) == 8);
+        const std::uint64_t low = next_++;
+        field = static_cast<T>((std::uint64_t{0x5A000000u + static_cast<std::uint32_t>(low)} << 32) | low);
+        bytes.Raw(&field, 8);
+    }
+    // GUIDs and raw structures: bytes counting up from a fresh start.
+    template <class T>
+    void Raw(T& field) {
+        BYTE block[sizeof(T)];
+        for (std::size_t i = 0; i < sizeof(T); ++i) block[i] = static_cast<BYTE>(rawNext_++);
+        std::memcpy(&field, block, sizeof(T));
+        bytes.Raw(block, sizeof(T));
+    }
+    void String(std::string& field) {
+        field = "s" + std::to_string(next_++);
+        bytes.Str(field);
+    }
+
+    DWORD next_ = 0x1000;
+    unsigned rawNext_ = 1;
+};
+
+TEST(DeviceRecordLayout, SerializeWritesEveryFieldInFileOrder) {
+    FullDeviceRecord record;
+    record.bytes.data.insert(record.bytes.data.begin(), {0x66, 0x0A, 0x00, 0x00});
+    CArchive ar;
+    record.p.Serialize(ar);
+    EXPECT_EQ(ar.Bytes(), record.bytes.data);
+}
+
+TEST(DeviceRecordLayout, LoadingAHandWrittenRecordFillsEveryField) {
+    FullDeviceRecord record;
+    ArchiveBytes withVersion;
+    withVersion.U32(2662).Append(record.bytes.data);
+    auto loaded = LoadListFile<CDeviceProfile>(InFile(withVersion), true);
+    ASSERT_EQ(loaded.profiles.size(), 1u);
+    EXPECT_TRUE(*loaded.profiles[0] == record.p);
+    EXPECT_EQ(loaded.profiles[0]->VideoFormats[1].PictAspectRatioY, record.p.VideoFormats[1].PictAspectRatioY);
+    EXPECT_EQ(loaded.profiles[0]->ClockDelta, record.p.ClockDelta);
+    EXPECT_EQ(loaded.profiles[0]->AudioPreviewFormat, record.p.AudioPreviewFormat);
 }
 
 // The example file: two profiles, the second current.

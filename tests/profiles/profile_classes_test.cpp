@@ -176,6 +176,33 @@ TEST(ChannelRecord, Version2558FixedTableKeepsTheUsedSlots) {
     EXPECT_EQ(p.Entries, (std::vector<CChannelEntry>{{5, 5, "NHK", 0, 0}, {7, 7, "", 1, 0}, {199, 199, "TBS", 1, 0}}));
 }
 
+// The layout changes at exactly 2559: below it the fixed table of 200 slots, from it on the
+// entry count and the entries.
+class ChannelRecordBoundary : public testing::TestWithParam<DWORD> {};
+
+TEST_P(ChannelRecordBoundary, ReadsTheLayoutOfItsVersion) {
+    const DWORD version = GetParam();
+    ArchiveBytes record;
+    record.U32(version).Str("osaka");
+    std::vector<CChannelEntry> expected;
+    if (version < 2559) {
+        for (DWORD slot = 0; slot < 200; ++slot) {
+            if (slot == 3) record.U32(1).Str("MBS");
+            else if (slot == 42) record.U32(0).Str("ABC");
+            else record.U32(0).Str("");
+        }
+        expected = {{3, 3, "MBS", 1, 0}, {42, 42, "ABC", 0, 0}};
+    } else {
+        record.U32(2).U32(16).U32(4).Str("MBS").U32(1).U32(27).U32(6).Str("ABC").U32(0);
+        expected = {{16, 4, "MBS", 1, 0}, {27, 6, "ABC", 0, 0}};
+    }
+    const auto p = LoadAndCheckResave<CChannelProfile>(OneRecordFile<CChannelProfile>(record, false), false);
+    EXPECT_EQ(p.Name, "osaka");
+    EXPECT_EQ(p.Entries, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, ChannelRecordBoundary, testing::Values(2558u, 2559u));
+
 TEST(ChannelRecord, EntryListRoundTripsByteForByte) {
     ArchiveBytes record;
     record.U32(2662).Str("list").U32(2).U32(12).U32(1).Str("A").U32(1).U32(4).U32(8).Str("\x82\xA0").U32(0);
@@ -341,6 +368,60 @@ TEST(OptionFile, Version2553BodyHasTheTrayFields) {
     EXPECT_EQ(o.ReservationsEnabled, bytes.marks.at("PowerSavingArmed") + 4);
     EXPECT_EQ(o.CapturePriority, 32u);
 }
+
+// The option file's leading word decides the body's layout at exactly 2551: below it the
+// older body without a version word, from it on a body with its own version word (here the
+// same version, which lacks the tray, priority and power fields).
+class OptionFileBoundary : public testing::TestWithParam<DWORD> {};
+
+TEST_P(OptionFileBoundary, ReadsTheBodyOfItsVersion) {
+    const DWORD version = GetParam();
+    COptionProfile expected;
+    expected.MovieDir = "movies";
+    expected.MovieFile = "movie.avi";
+    expected.StillDir = "stills";
+    expected.StillFile = "still.bmp";
+    expected.LogFile = "rec.log";
+    DWORD next = 100;
+    for (DWORD* field : {&expected.MovieNaming, &expected.StillNaming, &expected.StillNumber,
+                         &expected.CaptureTimeLimit, &expected.StopDelay, &expected.WakeMinutesBefore,
+                         &expected.StandbyMinMinutes, &expected.CaptureTimeLimitEnable,
+                         &expected.AllowFullScreenWhileCapturing, &expected.PseudoFileSize, &expected.TimeShiftEnable,
+                         &expected.WriteLog, &expected.OverwriteLog, &expected.TimeShiftMixer, &expected.AspectX,
+                         &expected.AspectY, &expected.GraphRunning, &expected.AlwaysOnTop,
+                         &expected.ReservationsEnabled})
+        *field = next++;
+    if (version >= 2551) {
+        expected.RestoreWindowOnReservation = next++;
+        expected.PowerAction = next++;
+    }
+    const COptionProfile& e = expected;
+
+    ArchiveBytes bytes;
+    bytes.U32(version);
+    if (version < 2551) {
+        bytes.Str(e.MovieDir).Str(e.MovieFile).U32(e.MovieNaming).U32(e.CaptureTimeLimit).U32(e.CaptureTimeLimitEnable);
+        bytes.Str(e.StillDir).Str(e.StillFile);
+        for (DWORD value : {e.StillNaming, e.StillNumber, e.AlwaysOnTop, e.ReservationsEnabled,
+                            e.AllowFullScreenWhileCapturing, e.GraphRunning, e.StopDelay, e.PseudoFileSize, e.AspectX,
+                            e.AspectY, e.WakeMinutesBefore, e.StandbyMinMinutes, e.TimeShiftEnable, e.TimeShiftMixer,
+                            e.WriteLog, e.OverwriteLog})
+            bytes.U32(value);
+        bytes.Str(e.LogFile);
+    } else {
+        bytes.U32(version).Str(e.MovieDir).Str(e.MovieFile).Str(e.StillDir).Str(e.StillFile).Str(e.LogFile);
+        for (DWORD value : {e.MovieNaming, e.StillNaming, e.StillNumber, e.CaptureTimeLimit, e.StopDelay,
+                            e.WakeMinutesBefore, e.StandbyMinMinutes, e.CaptureTimeLimitEnable,
+                            e.AllowFullScreenWhileCapturing, e.PseudoFileSize, e.RestoreWindowOnReservation,
+                            e.TimeShiftEnable, e.WriteLog, e.OverwriteLog, e.TimeShiftMixer, e.AspectX, e.AspectY,
+                            e.PowerAction, e.GraphRunning, e.AlwaysOnTop, e.ReservationsEnabled})
+            bytes.U32(value);
+    }
+    // Every field not in these layouts keeps its default; comparing whole profiles checks both.
+    EXPECT_EQ(LoadOptionFile(bytes.data), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, OptionFileBoundary, testing::Values(2550u, 2551u, 2552u));
 
 TEST(OptionFile, BelowVersion2551TheBodyHasNoVersionWord) {
     ArchiveBytes bytes;

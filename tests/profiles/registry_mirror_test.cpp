@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <vector>
 
 #include "platform/registry/registry.h"
 #include "profiles/profile_store.h"
@@ -197,26 +199,125 @@ TEST_F(RegistryMirrorTest, EmptyOrTooLongNamesAreFilledFromTheCurrentProfilesAnd
     EXPECT_EQ(p.File, "movie.avi");
 }
 
-TEST_F(RegistryMirrorTest, AKeyWithoutATimeIsReportedAndLeftWhileTheOthersAreDeleted) {
+// Every value of a numbered key, by name: type and bytes.
+std::map<std::string, std::pair<DWORD, std::string>> RecordValues(int n) {
+    std::map<std::string, std::pair<DWORD, std::string>> values;
+    HKEY key = nullptr;
+    const std::string subKey = std::string(kRecordKey) + "\\" + std::to_string(n);
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        BYTE data[1024];
+        DWORD dataSize = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        values[std::string(name, nameLength)] = {type, std::string(reinterpret_cast<char*>(data), dataSize)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+std::vector<std::string> RecordSubKeys() {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRecordKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+// The values another program wrote, without the mark the import adds to a key it reported.
+std::map<std::string, std::pair<DWORD, std::string>> WithoutReportMark(
+    std::map<std::string, std::pair<DWORD, std::string>> values) {
+    values.erase("QuilldeckReported");
+    return values;
+}
+
+TEST_F(RegistryMirrorTest, KeysWithoutATimeAreReportedOnceAndMovedToTheFrontWithAllTheirValues) {
     WriteReservation(0, {});
     Reservation noStop;
     noStop.stop.reset();
+    noStop.strings = {{"Comment", "no stop"}};
     WriteReservation(1, noStop);
     Reservation badStart;
     badStart.start = Local(2024, 2, 30, 0, 0);
+    badStart.numbers = {{"Channel", 12}};
     WriteReservation(2, badStart);
     WriteReservation(3, {});
+    const auto keptFirst = RecordValues(1);
+    const auto keptSecond = RecordValues(2);
     ImportReservationsFromRegistry(store_);
 
     EXPECT_EQ(store_.RecordProfiles.size(), 2u);
-    EXPECT_FALSE(RecordKeyExists(0));
-    EXPECT_TRUE(RecordKeyExists(1));
-    EXPECT_TRUE(RecordKeyExists(2));
-    EXPECT_FALSE(RecordKeyExists(3));
+    EXPECT_EQ(RecordSubKeys(), (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(WithoutReportMark(RecordValues(0)), keptFirst);
+    EXPECT_EQ(WithoutReportMark(RecordValues(1)), keptSecond);
     ASSERT_EQ(messages_.texts.size(), 2u);
     EXPECT_NE(messages_.texts[0].find("Record\\1"), std::string::npos);
     EXPECT_NE(messages_.texts[0].find("stopSysTime"), std::string::npos);
+    EXPECT_NE(messages_.texts[1].find("Record\\2"), std::string::npos);
     EXPECT_NE(messages_.texts[1].find("startSysTime"), std::string::npos);
+
+    // The next start finds the same two keys and says nothing more about them.
+    ImportReservationsFromRegistry(store_);
+    EXPECT_EQ(store_.RecordProfiles.size(), 2u);
+    EXPECT_EQ(messages_.texts.size(), 2u);
+    EXPECT_EQ(WithoutReportMark(RecordValues(0)), keptFirst);
+    EXPECT_EQ(WithoutReportMark(RecordValues(1)), keptSecond);
+}
+
+TEST_F(RegistryMirrorTest, AnUnreadableFirstKeyStaysAtZeroAndDoesNotHideLaterKeys) {
+    Reservation noLast;
+    noLast.last.reset();
+    noLast.strings = {{"Comment", "unreadable"}, {"Dir", "/keep/"}};
+    noLast.numbers = {{"Wday", 0x3E}, {"SpinUp", 15}};
+    WriteReservation(0, noLast);
+    const auto unreadable = RecordValues(0);
+    Reservation first;
+    first.strings = {{"Comment", "first"}};
+    WriteReservation(1, first);
+    Reservation second;
+    second.strings = {{"Comment", "second"}};
+    WriteReservation(2, second);
+    ImportReservationsFromRegistry(store_);
+
+    ASSERT_EQ(store_.RecordProfiles.size(), 2u);
+    EXPECT_EQ(store_.RecordProfiles[0]->Comment, "first");
+    EXPECT_EQ(store_.RecordProfiles[1]->Comment, "second");
+    EXPECT_EQ(RecordSubKeys(), (std::vector<std::string>{"0"}));
+    EXPECT_EQ(WithoutReportMark(RecordValues(0)), unreadable);
+    ASSERT_EQ(messages_.texts.size(), 1u);
+    EXPECT_NE(messages_.texts[0].find("lastSysTime"), std::string::npos);
+
+    // Another program adds a reservation at the next free number; the next start imports it.
+    Reservation later;
+    later.strings = {{"Comment", "later"}};
+    WriteReservation(1, later);
+    ImportReservationsFromRegistry(store_);
+    ASSERT_EQ(store_.RecordProfiles.size(), 3u);
+    EXPECT_EQ(store_.RecordProfiles[2]->Comment, "later");
+    EXPECT_EQ(RecordSubKeys(), (std::vector<std::string>{"0"}));
+    EXPECT_EQ(WithoutReportMark(RecordValues(0)), unreadable);
+    EXPECT_EQ(messages_.texts.size(), 1u);
+}
+
+TEST_F(RegistryMirrorTest, AKeptKeyDoesNotMoveOverAnUnimportedKeyBeyondTheGap) {
+    WriteReservation(0, {});
+    Reservation noStart;
+    noStart.start.reset();
+    WriteReservation(1, noStart);
+    WriteReservation(3, {});
+    ImportReservationsFromRegistry(store_);
+    EXPECT_EQ(store_.RecordProfiles.size(), 1u);
+    EXPECT_EQ(RecordSubKeys(), (std::vector<std::string>{"0", "3"}));
+    EXPECT_EQ(RecordValues(0).count("startSysTime"), 0u);
+    EXPECT_EQ(RecordValues(3).count("startSysTime"), 1u);
 }
 
 TEST_F(RegistryMirrorTest, LoadImportsAfterTheFilesAndSaveMirrors) {

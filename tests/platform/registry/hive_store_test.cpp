@@ -183,12 +183,19 @@ TEST_F(HiveStoreTest, AHiveFileWithAForeignRootIsDamaged) {
     EXPECT_EQ(1u, DamagedFiles().size());
 }
 
+std::set<std::string> FileNames(const fs::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory)) names.insert(entry.path().filename().string());
+    return names;
+}
+
 TEST_F(HiveStoreTest, AFailedWriteReportsAnErrorAndKeepsTheOldState) {
     HKEY key = CreateKey("Software\\Full");
     ASSERT_EQ(ERROR_SUCCESS, SetDword(key, "v", 1));
     std::ifstream before(HiveFile(), std::ios::binary);
     std::stringstream saved;
     saved << before.rdbuf();
+    const std::set<std::string> filesBefore = FileNames(Directory());
     // In a child whose files may not grow past a few bytes, every hive write fails.
     EXPECT_EQ(0, RunInChild([key] {
         signal(SIGXFSZ, SIG_IGN);
@@ -202,8 +209,11 @@ TEST_F(HiveStoreTest, AFailedWriteReportsAnErrorAndKeepsTheOldState) {
     std::stringstream now;
     now << after.rdbuf();
     EXPECT_EQ(saved.str(), now.str());
-    for (const auto& entry : fs::directory_iterator(Directory()))
-        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".HKEY_CURRENT_USER.reg.")) << "temp file left";
+    // The writer's temporary file ("<hive file>.tmp-XXXXXX") is gone again.
+    const std::string tempPrefix = fs::path(HiveFile()).filename().string() + ".tmp-";
+    for (const std::string& name : FileNames(Directory()))
+        EXPECT_NE(0u, name.rfind(tempPrefix, 0)) << "temp file left: " << name;
+    EXPECT_EQ(filesBefore, FileNames(Directory()));
     RegCloseKey(key);
 }
 

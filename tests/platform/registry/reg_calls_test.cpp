@@ -233,6 +233,29 @@ TEST_F(RegistryCalls, DeleteTreeWithoutSubkeyEmptiesTheKey) {
     EXPECT_EQ(ERROR_KEY_DELETED, SetDword(child, "v", 1));
 }
 
+TEST_F(RegistryCalls, RenameKeyMovesValuesAndSubkeysInOneWriteAndRefusesATakenName) {
+    HKEY parent = Create("Software\\Ren");
+    HKEY moved = Create("Software\\Ren\\2");
+    ASSERT_EQ(ERROR_SUCCESS, SetString(moved, "Comment", std::string("kept\0", 5)));
+    ASSERT_EQ(ERROR_SUCCESS, SetDword(Create("Software\\Ren\\2\\Child"), "v", 7));
+    Create("Software\\Ren\\1");
+
+    EXPECT_EQ(ERROR_ALREADY_EXISTS, RegRenameKey(parent, u"2", u"1"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegRenameKey(parent, u"5", u"6"));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegRenameKey(parent, u"2", u"a\\b"));
+    ASSERT_EQ(ERROR_SUCCESS, RegRenameKey(parent, u"2", u"0"));
+
+    EXPECT_EQ((std::vector<std::string>{"0", "1"}), SubKeys(parent));
+    HKEY renamed = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, Open("Software\\Ren\\0", &renamed));
+    EXPECT_EQ(std::string("kept\0", 5), Query(renamed, "Comment"));
+    HKEY child = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, Open("Software\\Ren\\0\\Child", &child));
+    EXPECT_EQ(std::string("\x07\0\0\0", 4), Query(child, "v"));
+    EXPECT_EQ(ERROR_KEY_DELETED, SetDword(moved, "v", 1));  // the old path names nothing now
+    EXPECT_NE(std::string::npos, ReadFile(HiveFile()).find("[HKEY_CURRENT_USER\\Software\\Ren\\0\\Child]"));
+}
+
 TEST_F(RegistryCalls, EnumeratesSubkeysInNameOrderAndValuesInSetOrder) {
     HKEY key = Create("Software\\Enum");
     Create("Software\\Enum\\beta");
