@@ -1,5 +1,6 @@
 // CTalvinClock: a reference clock counting from its creation on the millisecond tick
-// counter, whose whole count can be scaled by a speed factor and moved by a delta.
+// counter, running at an adjustable speed and moved by a delta. A change of speed applies to
+// the time from the change on: the clock goes on from where it was, at the new rate.
 #pragma once
 
 #include <atomic>
@@ -30,10 +31,17 @@ protected:
     REFERENCE_TIME GetPrivateTime() override;
 
 private:
+    // The scaled time for the current raw time: the time at the last speed change plus the
+    // raw time since, at the current speed.
+    REFERENCE_TIME ScaledTime() const;
+
     REFERENCE_TIME m_rtRawTime = 0;
     DWORD m_dwPrevTick = 0;
     REFERENCE_TIME m_rtScaledTime = 0;
-    // Set without the clock lock from any thread, read at the next time computation.
+    // Raw and scaled time when the speed last changed (under the clock lock).
+    REFERENCE_TIME m_rtRawAtSpeedChange = 0;
+    REFERENCE_TIME m_rtScaledAtSpeedChange = 0;
+    // Written under the clock lock; get_Speed reads them without it.
     std::atomic<double> m_dSpeed{1.0};
     std::atomic<BOOL> m_bSpeedEnabled{FALSE};
 };

@@ -1,8 +1,7 @@
-// The session and the preview graph on the virtual TV card. Needs the media framework's
-// classes; each test is skipped, naming what is missing, while they are not there.
+// The session and the preview graph on the virtual TV card. Every test needs the media
+// framework's classes and fails, naming the class, when one cannot be created.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 #include "engine/capture_engine.h"
 #include "platform/com/class_factory.h"
@@ -67,6 +66,20 @@ public:
     HRESULT LockServer(BOOL) override { return S_OK; }
 };
 
+// How many filters of a class the graph holds.
+int FiltersOfClass(IFilterGraph* graph, REFCLSID clsid) {
+    ComPtr<IEnumFilters> filters;
+    if (FAILED(graph->EnumFilters(filters.ReleaseAndGetAddressOf()))) return -1;
+    int count = 0;
+    IBaseFilter* filter = nullptr;
+    while (filters->Next(1, &filter, nullptr) == S_OK) {
+        CLSID filterClass{};
+        if (SUCCEEDED(filter->GetClassID(&filterClass)) && filterClass == clsid) ++count;
+        filter->Release();
+    }
+    return count;
+}
+
 std::string DvCamcorderName() {
     const std::u16string name = media::kVirtualDvCamcorderName;
     return std::string(name.begin(), name.end());
@@ -75,10 +88,9 @@ std::string DvCamcorderName() {
 class PreviewGraphTest : public testing::Test {
 protected:
     void SetUp() override {
-        setenv("QUILLDECK_HIDE_REAL_DEVICES", "1", 1);
         CoInitialize(nullptr);
-        if (const std::string missing = MissingMediaClass(); !missing.empty())
-            GTEST_SKIP() << "the media framework is missing: " << missing;
+        const std::string missing = MissingMediaClass();
+        ASSERT_TRUE(missing.empty()) << "the media framework is missing: " << missing;
         engine_ = std::make_unique<CCaptureEngine>(ResolveProfileDirectory(), nullptr);
         engine_->SetWindows(windows_.pane.handle, windows_.frame.handle);
         engine_->SetMessageBar(&bar_);
@@ -122,12 +134,25 @@ TEST_F(PreviewGraphTest, NullProfilePicksTheFirstDevices) {
 
 TEST_F(PreviewGraphTest, DeviceThatIsNotInstalledIsReported) {
     CDeviceProfile profile;
-    profile.VideoDeviceMoniker = "@device:pnp:\\\\?\\no-such-device";
+    profile.VideoDeviceMoniker = "@device:v4l2:/dev/video-not-installed";  // a name this platform gives
     engine_->SelectCaptureDevices(&profile);
     EXPECT_FALSE(Session().VideoCaptureMoniker);
-    EXPECT_TRUE(bar_.HasLabel("NotFound VideoCaptureDevice") || bar_.HasLabel("MkParseDisplayName"));
+    ASSERT_EQ(bar_.lines.size(), 1u) << testing::PrintToString(bar_.lines);
+    EXPECT_TRUE(bar_.HasLabel("NotFound VideoCaptureDevice")) << bar_.lines.front();
+    EXPECT_EQ(bar_.selected, 0);
     engine_->CreateGraphSession(&profile);
     EXPECT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, TRUE), E_FAIL);
+}
+
+TEST_F(PreviewGraphTest, ForeignDeviceNameIsAParseFailureAndNotFound) {
+    CDeviceProfile profile;
+    profile.VideoDeviceMoniker = "@device:pnp:\\\\?\\no-such-device";  // a Windows device path
+    engine_->SelectCaptureDevices(&profile);
+    EXPECT_FALSE(Session().VideoCaptureMoniker);
+    ASSERT_EQ(bar_.lines.size(), 2u) << testing::PrintToString(bar_.lines);
+    EXPECT_THAT(bar_.lines[0], testing::EndsWith(" - MkParseDisplayName"));
+    EXPECT_THAT(bar_.lines[1], testing::EndsWith(" - NotFound VideoCaptureDevice"));
+    EXPECT_EQ(bar_.selected, 1);
 }
 
 TEST_F(PreviewGraphTest, BuildsRunsAndStopsThePreview) {
@@ -168,12 +193,12 @@ TEST_F(PreviewGraphTest, SecondBuildOnlyResizes) {
 TEST_F(PreviewGraphTest, PreviewVideoModeZeroRendersNoVideo) {
     CDeviceProfile profile;  // PreviewVideoMode 0
     engine_->SelectCaptureDevices(nullptr);
-    engine_->CreateGraphSession(&profile);
+    ASSERT_EQ(engine_->CreateGraphSession(&profile), S_OK);
     ASSERT_EQ(engine_->BuildPreviewGraph(&profile, nullptr, nullptr, FALSE), S_OK);
+    ASSERT_TRUE(Session().VideoPreviewOut) << "the card has a preview picture to leave unrendered";
     ComPtr<IPin> peer;
-    if (Session().VideoPreviewOut) {
-        EXPECT_NE(Session().VideoPreviewOut->ConnectedTo(peer.ReleaseAndGetAddressOf()), S_OK);
-    }
+    EXPECT_EQ(Session().VideoPreviewOut->ConnectedTo(peer.ReleaseAndGetAddressOf()), VFW_E_NOT_CONNECTED);
+    EXPECT_EQ(FiltersOfClass(Session().Graph.Get(), CLSID_VideoRenderer), 0);
     EXPECT_FALSE(bar_.HasLabel("IVideoWindow put_Owner"));
 }
 

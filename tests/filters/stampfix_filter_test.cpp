@@ -183,8 +183,14 @@ TEST_F(StampfixTest, ZeroIntervalIsUsedAsGivenAndANewOneAppliesAtTheNextSample) 
 TEST_F(StampfixTest, HugeGapsWrapInSixtyFourBitsWithoutFault) {
     harness->put_TimePerFrame(MAXLONGLONG, TRUE);
     harness->Pause();
-    harness.Push(1, 0);
-    EXPECT_EQ(S_OK, harness.Push(MAXLONGLONG, 0));
+    ASSERT_EQ(S_OK, harness.Push(1, 0));
+    ExpectStamped(harness.Last(), 0, MAXLONGLONG);
+    // 2^63 - 3 frames skipped: (2^63 - 3)(2^63 - 1) is 3 modulo 2^64, so the next start is
+    // (2^63 - 1) + 3 = 2^63 + 2 and its stop 2^64 + 1, both kept to their low 64 bits.
+    ASSERT_EQ(S_OK, harness.Push(MAXLONGLONG, 0));
+    ASSERT_TRUE(harness.Last()->start && harness.Last()->stop);
+    EXPECT_EQ(-MAXLONGLONG + 1, *harness.Last()->start);
+    EXPECT_EQ(1, *harness.Last()->stop);
 }
 
 TEST(StampfixTypes, AcceptsVideoWithTheFourFormatTypesOnly) {

@@ -43,7 +43,7 @@ TEST_F(TalvinClockTest, CountsTheTicksSinceCreation) {
     EXPECT_EQ(20000000, Time());
 }
 
-TEST_F(TalvinClockTest, SpeedScalesTheWholeCountWithTruncation) {
+TEST_F(TalvinClockTest, SpeedSetAtCreationScalesTheCountWithTruncation) {
     struct Case {
         double speed;
         DWORD ms;
@@ -62,6 +62,30 @@ TEST_F(TalvinClockTest, SpeedScalesTheWholeCountWithTruncation) {
     EXPECT_EQ(-10009999, ScaleTime(-10000000, 1.001));  // toward zero, also below zero
     EXPECT_EQ(MAXLONGLONG, ScaleTime(MAXLONGLONG, 4.0));
     EXPECT_EQ(0, ScaleTime(1000, std::numeric_limits<double>::quiet_NaN()));
+}
+
+TEST_F(TalvinClockTest, SpeedChangedWhileRunningGoesOnFromTheTimeReachedAtTheNewRate) {
+    Advance(5000);
+    EXPECT_EQ(50000000, Time());
+    clock->put_Speed(2.0, TRUE);
+    EXPECT_EQ(50000000, Time(S_FALSE));  // no jump at the change: the time has not moved
+    Advance(1000);
+    EXPECT_EQ(70000000, Time());  // 1 s at double speed
+    clock->put_Speed(0.5, TRUE);
+    EXPECT_EQ(70000000, Time(S_FALSE));
+    Advance(2000);
+    EXPECT_EQ(80000000, Time());  // 2 s at half speed, and never held back
+    clock->put_Speed(0.5, FALSE);
+    Advance(1000);
+    EXPECT_EQ(90000000, Time());  // disabled: back to the plain rate from where it was
+}
+
+TEST_F(TalvinClockTest, SpeedChangeTakesTheTimeUpToTheChangeAtTheOldRate) {
+    clock->put_Speed(2.0, TRUE);
+    Advance(1000);  // not yet read when the speed changes
+    clock->put_Speed(1.0, TRUE);
+    Advance(1000);
+    EXPECT_EQ(30000000, Time());
 }
 
 TEST(TalvinClockWrap, TickCounterWrapIsAbsorbed) {

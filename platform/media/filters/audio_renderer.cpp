@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/media/devices/device_catalog.h"
 #include "platform/media/filters/gst_filter_base.h"
 #include "platform/media/filters/renderers.h"
 #include "platform/media/gst_helpers.h"
@@ -92,8 +93,10 @@ private:
 HRESULT CreateAudioRenderer(IUnknown*, REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    GstElement* sink = HasSoundOutput() ? MakeElement("autoaudiosink", nullptr) : MakeElement("fakesink", nullptr);
-    if (sink && !HasSoundOutput()) g_object_set(sink, "sync", TRUE, "async", FALSE, nullptr);
+    // With the machine's own devices hidden (tests, demos) the sound output is one of them.
+    const bool audible = !RealDevicesHidden() && HasSoundOutput();
+    GstElement* sink = audible ? MakeElement("autoaudiosink", nullptr) : MakeElement("fakesink", nullptr);
+    if (sink && !audible) g_object_set(sink, "sync", TRUE, "async", FALSE, nullptr);
     GstElement* volume = MakeElement("volume", nullptr);
     GstElement* panorama = MakeElement("audiopanorama", nullptr);
     GstElement* bin = MakeChainBin("Audio Input pin (rendered)", nullptr,

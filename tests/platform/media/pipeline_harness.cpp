@@ -7,59 +7,12 @@
 
 #include "platform/media/device_lost.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <link.h>
-
-#include <cstring>
-
-// From the sanitizer runtime's allocator interface (GCC ships no header for it).
-extern "C" int __sanitizer_get_ownership(const volatile void* p);
-extern "C" std::size_t __sanitizer_get_allocated_size(const volatile void* p);
-
-// Fontconfig keeps its configuration, loaded once by Pango for the card's caption, for the
-// life of the process. Built in, so it holds however the tests are started.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
-
 namespace media::test {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-// GLib allocates its first quark table (2048 pointers) in its library constructor and, by
-// design, never frees a table it has outgrown; GStreamer registers more quarks than that.
-// LeakSanitizer cannot tell that block from a real leak (GLib has no frame pointers, so the
-// report's stack ends in g_malloc). Keeping a pointer to it here makes it reachable.
-const void* gFirstQuarkTable = nullptr;
-
-int FindQuarkTable(dl_phdr_info* info, size_t, void*) {
-    if (!std::strstr(info->dlpi_name, "libglib-2.0.so")) return 0;
-    const char* first = g_quark_to_string(1);
-    for (int i = 0; i < info->dlpi_phnum; ++i) {
-        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
-        if (segment.p_type != PT_LOAD || !(segment.p_flags & PF_W)) continue;
-        auto* words = reinterpret_cast<const void* const*>(info->dlpi_addr + segment.p_vaddr);
-        for (std::size_t w = 0; w < segment.p_memsz / sizeof(void*); ++w) {
-            const void* candidate = words[w];
-            if (!__sanitizer_get_ownership(candidate) || __sanitizer_get_allocated_size(candidate) != 2048 * sizeof(void*))
-                continue;
-            if (static_cast<const char* const*>(candidate)[1] == first) {
-                gFirstQuarkTable = candidate;
-                return 1;
-            }
-        }
-    }
-    return 1;
-}
-#endif
-
 class GstEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
-#if defined(__SANITIZE_ADDRESS__)
-        dl_iterate_phdr(FindQuarkTable, nullptr);
-#endif
-        gst_init(nullptr, nullptr);
-    }
+    void SetUp() override { gst_init(nullptr, nullptr); }
 };
 [[maybe_unused]] ::testing::Environment* const kGst = ::testing::AddGlobalTestEnvironment(new GstEnvironment);
 

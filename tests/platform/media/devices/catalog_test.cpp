@@ -6,6 +6,7 @@
 #include "platform/media/devices/device_catalog.h"
 #include "platform/media/devices/system_device_enum.h"
 #include "tests/platform/media/devices/device_fixture.h"
+#include "tests/support/real_devices.h"
 #include "tests/support/unknown_conformance.h"
 
 namespace media::test {
@@ -29,7 +30,8 @@ TEST_F(CatalogTest, WithRealDevicesHiddenTheVirtualDevicesAreAllThereIs) {
     EXPECT_EQ((std::vector<std::u16string>{u"@device:virtual:tv-card-audio"}), Names(audio));
 }
 
-TEST_F(CatalogTest, VirtualDevicesComeLastWhenRealOnesAreShown) {
+// Enumerates the machine's own devices.
+QD_REAL_DEVICE_TEST_F(CatalogTest, VirtualDevicesComeLastWhenRealOnesAreShown) {
     SetRealDevicesHidden(false);
     const auto names = Names(Monikers(CLSID_VideoInputDeviceCategory));
     ASSERT_GE(names.size(), 2u);

@@ -1,13 +1,19 @@
 // The platform filters in real graphs: preview shapes with Smart Tee and the video renderer,
 // the one-shot Sample Grabber, and the IUnknown conformance of every class.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/com/task_memory.h"
+#include "platform/media/devices/device_catalog.h"
 #include "platform/media/interfaces/capture.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/grabber.h"
 #include "tests/platform/media/graph/graph_fakes.h"
+#include "tests/support/real_devices.h"
 #include "tests/support/unknown_conformance.h"
 
 namespace media::test {
@@ -31,6 +37,7 @@ protected:
         graph->AddFilter(source.Get(), nullptr);
     }
     void TearDown() override { control->Stop(); }
+    void PlayAudioSilently();
 
     void ShowIn(TestWindow& target) {
         ASSERT_EQ(window->put_Owner(reinterpret_cast<OAHWND>(target.Handle())), S_OK);
@@ -48,6 +55,27 @@ protected:
     ComPtr<IVideoWindow> window;
     ComPtr<IBaseFilter> source;
 };
+
+// Renders the audio source, turns it down and runs the graph for a while: no error event.
+void PreviewShapes::PlayAudioSilently() {
+    auto audio = MakeAudioSource();
+    graph->AddFilter(audio.Get(), nullptr);
+    ASSERT_EQ(builder->RenderStream(nullptr, &MEDIATYPE_Audio, audio.Get(), nullptr, nullptr), S_OK);
+    ComPtr<IBasicAudio> basic;
+    graph.As(&basic);
+    EXPECT_EQ(basic->put_Volume(-10000), S_OK);
+    EXPECT_EQ(basic->put_Volume(1), E_INVALIDARG);
+    LONG volume = 0;
+    EXPECT_EQ(basic->get_Volume(&volume), S_OK);
+    EXPECT_EQ(volume, -10000);
+    EXPECT_TRUE(SUCCEEDED(control->Run()));
+    g_usleep(200000);
+    ComPtr<IMediaEventEx> events;
+    graph.As(&events);
+    LONG code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    EXPECT_EQ(events->GetEvent(&code, &p1, &p2, 0), E_ABORT) << "event " << code;
+}
 
 TEST_F(PreviewShapes, CapturePinThroughSmartTeeToTheRenderer) {
     TestWindow target;
@@ -135,24 +163,40 @@ TEST_F(PreviewShapes, OneShotGrabberYieldsABottomUpRgb24Frame) {
     EXPECT_EQ(grab->GetCurrentBuffer(&tooSmall, pixels.data()), E_OUTOFMEMORY);
 }
 
-TEST_F(PreviewShapes, AudioRendererRunsWithOrWithoutSoundOutput) {
-    auto audio = MakeAudioSource();
-    graph->AddFilter(audio.Get(), nullptr);
-    ASSERT_EQ(builder->RenderStream(nullptr, &MEDIATYPE_Audio, audio.Get(), nullptr, nullptr), S_OK);
-    ComPtr<IBasicAudio> basic;
-    graph.As(&basic);
-    EXPECT_EQ(basic->put_Volume(-10000), S_OK);
-    EXPECT_EQ(basic->put_Volume(1), E_INVALIDARG);
-    LONG volume = 0;
-    EXPECT_EQ(basic->get_Volume(&volume), S_OK);
-    EXPECT_EQ(volume, -10000);
-    EXPECT_TRUE(SUCCEEDED(control->Run()));
-    g_usleep(200000);
-    ComPtr<IMediaEventEx> events;
-    graph.As(&events);
-    LONG code = 0;
-    LONG_PTR p1 = 0, p2 = 0;
-    EXPECT_EQ(events->GetEvent(&code, &p1, &p2, 0), E_ABORT) << "event " << code;
+// The names of the element factories inside a filter's element, at any depth.
+std::vector<std::string> FactoriesInside(IBaseFilter* filter) {
+    std::vector<std::string> names;
+    ComPtr<IGstFilter> gst;
+    if (FAILED(filter->QueryInterface(IID_PPV_ARGS(gst.ReleaseAndGetAddressOf())))) return names;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(gst->GetElement()));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        if (GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item))))
+            names.emplace_back(gst_plugin_feature_get_name(factory));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return names;
+}
+
+TEST_F(PreviewShapes, AudioRendererDiscardsTheSoundWhileRealDevicesAreHidden) {
+    ASSERT_TRUE(RealDevicesHidden());
+    auto renderer = Create(CLSID_DSoundRender);
+    ASSERT_TRUE(renderer);
+    const std::vector<std::string> factories = FactoriesInside(renderer.Get());
+    EXPECT_THAT(factories, ::testing::Contains("fakesink"));
+    EXPECT_THAT(factories, ::testing::Not(::testing::Contains("autoaudiosink")));
+    PlayAudioSilently();
+}
+
+// Plays into the machine's sound output when there is one, else into the discarding sink.
+QD_REAL_DEVICE_TEST_F(PreviewShapes, AudioRendererRunsWithOrWithoutSoundOutput) {
+    struct RealDevicesShown {
+        RealDevicesShown() { SetRealDevicesHidden(false); }
+        ~RealDevicesShown() { SetRealDevicesHidden(true); }
+    } shown;
+    PlayAudioSilently();
 }
 
 TEST_F(PreviewShapes, DvSplitterHasItsOutputsFromCreation) {
