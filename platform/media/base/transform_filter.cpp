@@ -100,8 +100,8 @@ public:
             layout_ = LayoutFor(type, caps);
         }
         FreeMediaType(type);
-        // Caps come before the first buffer, so starting the stream again here loses nothing.
-        if (startAwaitsCaps_.exchange(false)) filter_->RestartStreaming();
+        // Caps come before the first buffer: a start put off until the type was known runs now.
+        if (filter_->m_bStartAwaitsType.exchange(false)) filter_->StartDeferredStreaming();
     }
 
     GstFlowReturn ProcessBuffer(GstBuffer* buffer) override {
@@ -115,7 +115,7 @@ public:
 
     void StateChanging(GstStateChange transition) override {
         if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
-            startAwaitsCaps_ = !LearnInputTypeFromPeer();
+            filter_->m_bStartAwaitsType = !LearnInputTypeFromPeer();
             filter_->ChangeFilterState(State_Paused);
         } else if (transition == GST_STATE_CHANGE_PLAYING_TO_PAUSED) {
             filter_->ChangeFilterState(State_Paused);
@@ -127,7 +127,7 @@ public:
             std::lock_guard lock(filter_->m_Lock);
             if (filter_->m_State == State_Paused) filter_->m_State = State_Running;
         } else if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) {
-            startAwaitsCaps_ = false;
+            filter_->m_bStartAwaitsType = false;
             filter_->ChangeFilterState(State_Stopped);
         }
     }
@@ -148,7 +148,6 @@ private:
     }
 
     CTransformFilter* filter_;
-    std::atomic<bool> startAwaitsCaps_{false};
     GstElement* element_ = nullptr;
     ComPtr<CBufferSample> sample_;  // bound to each buffer in turn (streaming thread only)
     SampleRowLayout layout_;
@@ -185,7 +184,7 @@ HRESULT CTransformFilter::ChangeFilterState(FILTER_STATE state) {
         if (!m_pInput->IsConnected()) {
             // Nothing will ever arrive: tell downstream the stream is over at once.
             if (m_pOutput->IsConnected()) gst_pad_push_event(m_pOutput->GetPad(), gst_event_new_eos());
-        } else if (m_pOutput->IsConnected()) {
+        } else if (m_pOutput->IsConnected() && !m_bStartAwaitsType) {
             std::lock_guard streaming(m_csReceive);
             hr = StartStreaming();
         }
@@ -198,7 +197,7 @@ HRESULT CTransformFilter::ChangeFilterState(FILTER_STATE state) {
     return S_OK;
 }
 
-HRESULT CTransformFilter::RestartStreaming() {
+HRESULT CTransformFilter::StartDeferredStreaming() {
     std::lock_guard lock(m_Lock);
     if (m_State == State_Stopped || !m_pInput->IsConnected() || !m_pOutput->IsConnected()) return S_FALSE;
     std::lock_guard streaming(m_csReceive);

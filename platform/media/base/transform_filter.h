@@ -6,6 +6,7 @@
 // posts EC_QUALITY_CHANGE to the graph.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -63,9 +64,9 @@ protected:
     // Enters `state`, running StartStreaming/StopStreaming on the way; a repeated state does
     // nothing, so the graph's calls and the element's state changes may both arrive.
     HRESULT ChangeFilterState(FILTER_STATE state);
-    // Runs StartStreaming again while paused or running (S_FALSE when the filter is stopped or
-    // a pin is unconnected): for a stream whose type was learnt only with its first caps.
-    HRESULT RestartStreaming();
+    // Runs the start of streaming that was put off because the input type was not known yet
+    // (S_FALSE when the filter is stopped again or a pin is unconnected).
+    HRESULT StartDeferredStreaming();
     // Whether a sample withheld now is the first since the last pause.
     bool FirstSkipSincePause();
 
@@ -81,6 +82,8 @@ private:
     std::unique_ptr<CTransformInputPin> m_pInput;
     std::unique_ptr<CTransformOutputPin> m_pOutput;
     std::unique_ptr<ElementBridge> m_pBridge;
+    // Set while paused in a plain pipeline whose input type comes only with the first caps.
+    std::atomic<bool> m_bStartAwaitsType{false};
     std::atomic<bool> m_bQualityChanged{false};
 };
 
