@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "filters/metronel/italvinclock.h"
+#include "common/module_interfaces.h"
 #include "platform/media/base/reference_clock.h"
 #include "platform/media/interfaces/capture.h"
 

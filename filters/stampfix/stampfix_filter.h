@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "filters/stampfix/istampfix.h"
+#include "common/module_interfaces.h"
 #include "platform/media/base/persist_stream.h"
 #include "platform/media/base/transform_filter.h"
 

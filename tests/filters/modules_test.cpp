@@ -10,8 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "filters/metronel/italvinclock.h"
-#include "filters/stampfix/istampfix.h"
+#include "common/module_interfaces.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/wide_text.h"
 #include "platform/media/base/clock_adapter.h"
