@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/task_memory.h"
-#include "platform/media/capture_filters/capture_filter_base.h"
+#include "platform/media/capture_filters/capture_pin.h"
 #include "platform/media/capture_filters/capture_filters.h"
 #include "platform/media/devices/virtual_devices.h"
 #include "platform/media/interfaces/gst_filter.h"
