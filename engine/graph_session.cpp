@@ -5,6 +5,8 @@
 #include "platform/com/com_runtime.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/system/codepage.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include "common/module_interfaces.h"
 #include "platform/media/base/persist_stream.h"
 #include "platform/media/base/transform_filter.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/property_pages.h"
 
 QD_BIND_IID(CPersistStream, IID_IPersistStream);
 

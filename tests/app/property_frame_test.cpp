@@ -18,7 +18,7 @@
 #include "common/property_pages.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_runtime.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/property_pages.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/temp_environment.h"
 

@@ -7,6 +7,7 @@
 #include "platform/com/wide_text.h"
 #include "platform/media/filters/enumerators.h"
 #include "platform/media/interfaces/clsids.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 CBaseFilter::CBaseFilter(const WCHAR* name, REFCLSID clsid) : m_clsid(clsid), m_Name(name ? name : u"") {}
 

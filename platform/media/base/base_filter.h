@@ -18,7 +18,7 @@
 
 #include "platform/media/base/base_pin.h"
 #include "platform/media/base/filter_setup.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/filter_registration.h"
 #include "platform/media/interfaces/gst_filter.h"
 
 class CBaseFilter : public ComObject<IBaseFilter, IGstFilter, IAMovieSetup> {

@@ -9,6 +9,7 @@
 #include "platform/media/filters/enumerators.h"
 #include "platform/media/filters/media_type_list.h"
 #include "platform/media/gst.h"
+#include "platform/media/interfaces/property_set.h"
 
 CBasePin::CBasePin(CBaseFilter* filter, const WCHAR* name, PIN_DIRECTION direction)
     : m_pFilter(filter), m_bFindsPad(true), m_Name(name ? name : u""), m_Direction(direction) {}

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "platform/media/interfaces/gst_filter.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/property_set.h"
 
 class CBaseFilter;
 namespace media {

@@ -6,7 +6,10 @@
 
 #include "platform/media/capture_builder/stream_gate.h"
 #include "platform/media/graph/graph_walk.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/file_writing.h"
+#include "platform/media/interfaces/property_set.h"
+#include "platform/media/interfaces/stream_config.h"
 #include "platform/media/interfaces/gst_filter.h"
 
 namespace media {

@@ -6,6 +6,7 @@
 
 #include "platform/media/base/base_filter.h"
 #include "platform/media/filters/media_type_list.h"
+#include "platform/media/interfaces/stream_config.h"
 
 namespace media {
 namespace {

@@ -18,7 +18,7 @@
 
 #include "platform/media/base/base_pin.h"
 #include "platform/media/capture_filters/pin_formats.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/stream_config.h"
 #include "platform/media/virtual_card/frame_gate.h"
 
 namespace media {

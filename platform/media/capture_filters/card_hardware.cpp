@@ -1,4 +1,7 @@
 #include "platform/media/capture_filters/card_hardware.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 #include <vector>
 

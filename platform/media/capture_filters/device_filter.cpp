@@ -19,6 +19,9 @@
 #include "platform/media/gst_helpers.h"
 #include "platform/media/media_caps.h"
 #include "platform/media/virtual_card/gate_probe.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media {
 namespace {

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "platform/com/wide_text.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media {
 namespace {

@@ -10,6 +10,7 @@
 #include "platform/media/virtual_card/audio_source.h"
 #include "platform/media/virtual_card/card_caps.h"
 #include "platform/media/virtual_card/dv_source.h"
+#include "platform/media/capture_constants.h"
 
 namespace media {
 namespace {

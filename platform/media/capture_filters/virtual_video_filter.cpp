@@ -10,6 +10,9 @@
 #include "platform/media/gst_helpers.h"
 #include "platform/media/virtual_card/card_caps.h"
 #include "platform/media/virtual_card/video_source.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media {
 namespace {

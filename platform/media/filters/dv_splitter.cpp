@@ -4,7 +4,7 @@
 
 #include "platform/media/filters/gst_filter_base.h"
 #include "platform/media/gst_helpers.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/dv_splitter.h"
 #include "platform/media/interfaces/clsids.h"
 
 namespace media {

@@ -9,6 +9,10 @@
 #include "platform/media/interfaces/gst_filter.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/support/unknown_conformance.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/property_set.h"
+#include "platform/media/interfaces/stream_config.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media::test {
 namespace {

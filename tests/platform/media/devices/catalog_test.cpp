@@ -7,6 +7,7 @@
 #include "platform/media/devices/system_device_enum.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/support/unknown_conformance.h"
+#include "platform/media/interfaces/device_enum.h"
 
 namespace media::test {
 namespace {

@@ -6,7 +6,7 @@
 #include "platform/media/capture_filters/capture_filters.h"
 #include "platform/media/filters/smart_tee.h"
 #include "platform/media/gst_helpers.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/property_set.h"
 #include "platform/media/interfaces/gst_filter.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/support/unknown_conformance.h"

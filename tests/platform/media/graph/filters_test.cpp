@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/task_memory.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/dv_splitter.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/grabber.h"
