@@ -11,6 +11,7 @@
 #include "platform/com/com_runtime.h"
 #include "platform/com/task_memory.h"
 #include "platform/ui/dialog_host.h"
+#include "platform/media/interfaces/property_pages.h"
 
 // The frame's side of a page: status changes from the page reach the frame through it.
 class CPageSite final : public ComObject<IPropertyPageSite> {

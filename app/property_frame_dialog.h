@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/filters.h"
 #include "platform/ui/property_frame.h"
 
 class QPushButton;

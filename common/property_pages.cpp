@@ -1,7 +1,7 @@
 #include "common/property_pages.h"
 
 #include "platform/com/task_memory.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/property_pages.h"
 #include "platform/ui/property_frame.h"
 
 HRESULT ShowPropertyPages(HWND owner, IUnknown* object, BOOL queryOnly) {

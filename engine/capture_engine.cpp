@@ -1,8 +1,6 @@
 #include "engine/capture_engine.h"
 
-#include <unistd.h>
 
-#include "engine/crossbar_router.h"
 #include "platform/com/com_runtime.h"
 #include "platform/system/window.h"
 
@@ -14,8 +12,6 @@ CCaptureEngine::CCaptureEngine(std::string profileDirectory, IProfileMessageSink
 
 CCaptureEngine::~CCaptureEngine() {
     DestroyGraphSession();
-    for (int fd : pendingHandles_) close(fd);
-    pendingHandles_.clear();
     store_.FreeProfiles();
     session_.VideoCompressor = nullptr;
     session_.AudioCompressor = nullptr;

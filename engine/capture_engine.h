@@ -15,7 +15,6 @@
 #include "platform/media/interfaces/win_types.h"
 #include "profiles/profile_store.h"
 
-class CrossbarRouter;
 
 // What a switch between two device profiles requires (CompareDeviceProfiles).
 enum DeviceProfileChange : int {
@@ -84,7 +83,6 @@ private:
 
     HRESULT FindSessionPins(CDeviceProfile* device);
     void FindCaptureInterfaces();
-    void CreateCrossbarRouter();
     HRESULT PutFilterOnPin(const CLSID& clsid, const char* name, ComPtr<IBaseFilter>& filter, IPin* pin);
     HRESULT TakeOutputPin(IBaseFilter* filter, const GUID* type, int index, const char* label, ComPtr<IPin>& out);
     HRESULT PutSmartTee(ComPtr<IPin>& source, ComPtr<IPin>& captureOut, ComPtr<IPin>& previewOut, bool audio);
@@ -120,8 +118,6 @@ private:
     DeviceCatalog catalog_;
     CProfileStore store_;
     std::list<ComPtr<IBaseFilter>> insertedVideoFilters_, insertedAudioFilters_;
-    std::list<int> pendingHandles_;  // file descriptors closed when the graph stops
-    std::unique_ptr<CrossbarRouter> crossbarRouter_;
     GraphSession session_;
     IFailureReportSink* messageBar_ = nullptr;
     HWND window_ = nullptr;

@@ -1,7 +1,8 @@
 #include "engine/device_catalog.h"
 
 #include "platform/com/com_runtime.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/com/moniker.h"
+#include "platform/media/interfaces/device_enum.h"
 
 namespace {
 const GUID* const kCategories[CatalogListCount] = {

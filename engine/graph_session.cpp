@@ -2,10 +2,11 @@
 #include <cstring>
 
 #include "engine/capture_engine.h"
-#include "engine/crossbar_router.h"
 #include "platform/com/com_runtime.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/system/codepage.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace {
 
@@ -159,7 +160,6 @@ HRESULT CCaptureEngine::CreateGraphSession(CDeviceProfile* device) {
     }
     FindCaptureInterfaces();
     FindSessionPins(device);
-    CreateCrossbarRouter();
     return S_OK;
 }
 
@@ -201,29 +201,6 @@ HRESULT CCaptureEngine::FindSessionPins(CDeviceProfile* device) {
         QueryOn(s.AudioPreviewPin.Get(), s.AudioPreviewPinConfig);
     }
     return S_OK;
-}
-
-void CCaptureEngine::CreateCrossbarRouter() {
-    if (!session_.VideoCaptureFilter) return;
-    ComPtr<IEnumPins> pins;
-    if (FAILED(session_.VideoCaptureFilter->EnumPins(pins.ReleaseAndGetAddressOf())) || !pins) return;
-    IPin* raw = nullptr;
-    while (pins->Next(1, &raw, nullptr) == S_OK) {
-        ComPtr<IPin> pin = ComPtr<IPin>::Attach(raw);
-        PIN_DIRECTION direction = PINDIR_OUTPUT;
-        if (FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_INPUT) continue;
-        ComPtr<IKsPropertySet> properties;
-        if (FAILED(pin.As(&properties))) continue;
-        GUID category = GUID_NULL;
-        DWORD returned = 0;
-        if (FAILED(properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category,
-                                   &returned)))
-            continue;
-        if (category == PIN_CATEGORY_ANALOGVIDEOIN) {
-            crossbarRouter_ = std::make_unique<CrossbarRouter>(pin.Get(), session_.CaptureBuilder.Get());
-            break;
-        }
-    }
 }
 
 int CCaptureEngine::CompareDeviceProfiles(const CDeviceProfile* current, const CDeviceProfile* next) {
@@ -362,7 +339,6 @@ void CCaptureEngine::DestroyGraphSession() {
     s.AudioPreviewPin = nullptr;
     s.VideoCaptureFilter = nullptr;
     s.AudioCaptureFilter = nullptr;
-    crossbarRouter_.reset();
     s.CaptureBuilder = nullptr;
     s.Graph = nullptr;
     s.MediaFilter = nullptr;

@@ -8,7 +8,11 @@
 
 #include "platform/com/moniker.h"
 #include "platform/com/unknown.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/dv_splitter.h"
+#include "platform/media/interfaces/file_writing.h"
+#include "platform/media/interfaces/stream_config.h"
+#include "platform/media/interfaces/tv_hardware.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/filters.h"
 #include "platform/media/interfaces/grabber.h"

@@ -7,6 +7,8 @@
 #include "platform/media/format_blocks.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/system/window.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/stream_config.h"
 
 namespace {
 

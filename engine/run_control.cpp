@@ -1,6 +1,5 @@
 // Running and stopping the preview, and keeping the screen saver and monitor power saving away
 // while it runs.
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -74,8 +73,6 @@ HRESULT CCaptureEngine::RunPreview() {
 
 HRESULT CCaptureEngine::StopGraph() {
     GraphSession& s = session_;
-    for (int fd : pendingHandles_) close(fd);
-    pendingHandles_.clear();
     if (!s.Capturing && !s.Previewing) return S_OK;
     if (!s.Graph) return E_POINTER;
     ComPtr<IMediaControl> control;

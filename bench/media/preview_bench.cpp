@@ -23,7 +23,8 @@
 #include "platform/com/com_runtime.h"
 #include "platform/com/moniker.h"
 #include "platform/media/devices/device_catalog.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/device_enum.h"
+#include "platform/media/interfaces/stream_config.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/grabber.h"  // CLSID_NullRenderer

@@ -5,9 +5,9 @@
 
 #include <atomic>
 
-#include "filters/metronel/italvinclock.h"
+#include "common/module_interfaces.h"
 #include "platform/media/base/reference_clock.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/dv_splitter.h"
 
 class CTalvinClock final : public ComExtend<CBaseReferenceClock, IAMClockAdjust, IPersist, ITalvinClock> {
 public:

@@ -6,6 +6,9 @@
 #include "filters/stampfix/module_objects.h"
 #include "platform/com/task_memory.h"
 #include "platform/media/interfaces/control.h"
+#include "platform/media/interfaces/filter_registration.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/property_pages.h"
 
 namespace {
 

@@ -6,9 +6,11 @@
 
 #include <atomic>
 
-#include "filters/stampfix/istampfix.h"
+#include "common/module_interfaces.h"
 #include "platform/media/base/persist_stream.h"
 #include "platform/media/base/transform_filter.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/property_pages.h"
 
 QD_BIND_IID(CPersistStream, IID_IPersistStream);
 

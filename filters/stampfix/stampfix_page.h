@@ -2,7 +2,7 @@
 // "fixed" flag (dialog 102, title "Talvin Stampfix").
 #pragma once
 
-#include "filters/stampfix/istampfix.h"
+#include "common/module_interfaces.h"
 #include "platform/media/base/property_page.h"
 
 inline constexpr int IDD_STAMPFIX_PAGE = 102;

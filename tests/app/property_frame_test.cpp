@@ -14,12 +14,11 @@
 
 #include "app/dialog_view.h"
 #include "app/property_frame_dialog.h"
-#include "common/identifiers.h"
+#include "common/module_interfaces.h"
 #include "common/property_pages.h"
-#include "filters/stampfix/istampfix.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_runtime.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/property_pages.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/temp_environment.h"
 

@@ -12,6 +12,7 @@
 #include "platform/system/profile_directory.h"
 #include "tests/engine/engine_test_support.h"
 #include "tests/support/temp_environment.h"
+#include "platform/media/interfaces/device_enum.h"
 
 namespace {
 

@@ -10,12 +10,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "filters/metronel/italvinclock.h"
-#include "filters/stampfix/istampfix.h"
+#include "common/module_interfaces.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/wide_text.h"
 #include "platform/media/base/clock_adapter.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/property_pages.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/gst_filter.h"

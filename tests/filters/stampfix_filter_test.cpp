@@ -8,6 +8,8 @@
 #include "platform/com/stream.h"
 #include "platform/com/wide_text.h"
 #include "tests/filters/filter_harness.h"
+#include "platform/media/interfaces/filter_registration.h"
+#include "platform/media/interfaces/property_pages.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 #include "filters/stampfix/stampfix_filter.h"
 #include "platform/com/task_memory.h"
+#include "platform/media/interfaces/property_pages.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/media/base/sync_handles.h"
+#include "platform/media/interfaces/dv_splitter.h"
 
 namespace {
 

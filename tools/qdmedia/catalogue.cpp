@@ -6,6 +6,8 @@
 #include "platform/com/property_bag.h"
 #include "platform/com/task_memory.h"
 #include "platform/com/wide_text.h"
+#include "platform/com/moniker.h"
+#include "platform/media/interfaces/device_enum.h"
 
 namespace qdmedia {
 namespace {

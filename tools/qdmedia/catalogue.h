@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/com/moniker.h"
-#include "platform/media/interfaces/capture.h"
 
 namespace qdmedia {
 

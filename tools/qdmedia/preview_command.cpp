@@ -7,6 +7,8 @@
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/grabber.h"
 #include "tools/qdmedia/session.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/stream_config.h"
 
 namespace qdmedia {
 

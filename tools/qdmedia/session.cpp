@@ -7,6 +7,7 @@
 #include "platform/com/hresult.h"
 #include "platform/media/interfaces/clsids.h"
 #include "tools/qdmedia/catalogue.h"
+#include "platform/media/interfaces/capture_builder.h"
 
 namespace qdmedia {
 

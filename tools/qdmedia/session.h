@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/capture_builder.h"
 #include "platform/media/interfaces/control.h"
 
 namespace qdmedia {

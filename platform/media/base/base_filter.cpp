@@ -4,13 +4,39 @@
 #include <vector>
 
 #include "platform/com/com_runtime.h"
-#include "platform/media/base/base_pin.h"
+#include "platform/com/wide_text.h"
 #include "platform/media/filters/enumerators.h"
 #include "platform/media/interfaces/clsids.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 CBaseFilter::CBaseFilter(const WCHAR* name, REFCLSID clsid) : m_clsid(clsid), m_Name(name ? name : u"") {}
 
 CBaseFilter::~CBaseFilter() = default;
+
+HRESULT CBaseFilter::QueryInterface(REFIID riid, void** object) {
+    if (riid == IID_IGstFilter && !GetElement()) {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    return ComObject::QueryInterface(riid, object);
+}
+
+int CBaseFilter::GetPinCount() { return static_cast<int>(m_Pins.size()); }
+
+CBasePin* CBaseFilter::GetPin(int index) {
+    return index >= 0 && index < GetPinCount() ? m_Pins[static_cast<std::size_t>(index)].get() : nullptr;
+}
+
+bool CBaseFilter::IsStopped() {
+    std::lock_guard lock(m_Lock);
+    return m_State == State_Stopped;
+}
+
+IFilterGraph* CBaseFilter::GetFilterGraph() {
+    std::lock_guard lock(m_Lock);
+    return m_pGraph;
+}
 
 HRESULT CBaseFilter::GetClassID(CLSID* classId) {
     if (!classId) return E_POINTER;
@@ -73,7 +99,7 @@ HRESULT CBaseFilter::FindPin(LPCWSTR id, IPin** pin) {
     *pin = nullptr;
     for (int i = 0; i < GetPinCount(); ++i) {
         CBasePin* candidate = GetPin(i);
-        if (candidate->Name() == id) {
+        if (candidate->Name() == WideView(id)) {
             *pin = candidate;
             candidate->AddRef();
             return S_OK;
@@ -101,7 +127,8 @@ HRESULT CBaseFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
     if (graph && SUCCEEDED(graph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&sink)))) sink->Release();
     else sink = nullptr;
     m_pSink.store(sink);
-    m_Name = name ? name : u"";
+    // Leaving a graph keeps the name the filter had in it.
+    if (graph && name) m_Name = WideView(name);
     return S_OK;
 }
 

@@ -1,52 +1,43 @@
 #include "platform/media/base/base_pin.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 #include "platform/com/wide_text.h"
 #include "platform/media/base/base_filter.h"
 #include "platform/media/filters/enumerators.h"
+#include "platform/media/filters/media_type_list.h"
 #include "platform/media/gst.h"
-#include "platform/media/media_caps.h"
+#include "platform/media/interfaces/property_set.h"
 
-namespace {
+CBasePin::CBasePin(CBaseFilter* filter, const WCHAR* name, PIN_DIRECTION direction)
+    : m_pFilter(filter), m_bFindsPad(true), m_Name(name ? name : u""), m_Direction(direction) {}
 
-// A type that names at least a major type; Connect settles the format itself otherwise.
-bool NamesAType(const AM_MEDIA_TYPE* type) { return type && type->majortype != GUID{}; }
-
-// The fixed type the two pads can agree on, from their caps.
-HRESULT SettleType(GstPad* source, GstPad* sink, AM_MEDIA_TYPE* type) {
-    GstCaps* offered = gst_pad_query_caps(source, nullptr);
-    GstCaps* accepted = gst_pad_query_caps(sink, nullptr);
-    GstCaps* common = gst_caps_intersect(offered, accepted);
-    gst_caps_unref(offered);
-    gst_caps_unref(accepted);
-    HRESULT hr = VFW_E_NO_ACCEPTABLE_TYPES;
-    if (!gst_caps_is_empty(common) && !gst_caps_is_any(common)) {
-        common = gst_caps_fixate(common);
-        hr = media::MediaTypeFromCaps(common, type) == S_OK ? S_OK : VFW_E_NO_ACCEPTABLE_TYPES;
-    }
-    gst_caps_unref(common);
-    return hr;
+CBasePin::CBasePin(CBaseFilter* filter, GstPad* pad, std::u16string name, const GUID* category, PIN_DIRECTION direction)
+    : m_pFilter(filter),
+      m_pPad(pad),
+      m_Name(std::move(name)),
+      m_Direction(pad ? (GST_PAD_DIRECTION(pad) == GST_PAD_SRC ? PINDIR_OUTPUT : PINDIR_INPUT) : direction) {
+    if (category) m_Category = *category;
 }
 
-}  // namespace
-
-CBasePin::CBasePin(CBaseFilter* filter, std::recursive_mutex* lock, const WCHAR* name, PIN_DIRECTION direction)
-    : m_pFilter(filter), m_pLock(lock), m_Name(name ? name : u""), m_Direction(direction) {}
-
 CBasePin::~CBasePin() {
-    if (m_Connected) m_Connected->Release();
-    if (m_HasType) FreeMediaType(m_mt);
+    FreeMediaType(m_mt);
+    if (m_pPad) gst_object_unref(m_pPad);
 }
 
 HRESULT CBasePin::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IPin) *object = static_cast<IPin*>(this);
-    else if (riid == IID_IGstPin) *object = static_cast<IGstPin*>(this);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IPin) {
+        *object = static_cast<IPin*>(this);
+    } else if (riid == IID_IGstPin && GetPad()) {
+        *object = static_cast<IGstPin*>(this);
+    } else if (riid == IID_IKsPropertySet && m_Category) {
+        *object = static_cast<IKsPropertySet*>(this);
+    } else {
+        return QueryExtraInterface(riid, object);
     }
     AddRef();
     return S_OK;
@@ -56,6 +47,7 @@ ULONG CBasePin::AddRef() { return m_pFilter->AddRef(); }
 ULONG CBasePin::Release() { return m_pFilter->Release(); }
 
 GstPad* CBasePin::GetPad() {
+    if (!m_bFindsPad) return m_pPad;
     GstElement* element = m_pFilter->GetElement();
     if (!element) return nullptr;
     GstPad* pad = gst_element_get_static_pad(element, m_Direction == PINDIR_INPUT ? "sink" : "src");
@@ -63,114 +55,97 @@ GstPad* CBasePin::GetPad() {
     return pad;
 }
 
-bool CBasePin::IsConnected() {
-    std::lock_guard lock(*m_pLock);
-    if (m_Connected) return true;
-    GstPad* pad = GetPad();
-    return pad && gst_pad_is_linked(pad);
-}
-
-HRESULT CBasePin::CopyConnectionType(AM_MEDIA_TYPE* type) {
-    std::lock_guard lock(*m_pLock);
-    if (!m_HasType) return VFW_E_NOT_CONNECTED;
-    return CopyMediaType(type, &m_mt);
-}
-
-void CBasePin::SetConnectionType(const AM_MEDIA_TYPE& type) {
-    std::lock_guard lock(*m_pLock);
-    if (m_HasType) FreeMediaType(m_mt);
-    m_HasType = SUCCEEDED(CopyMediaType(&m_mt, &type));
-}
-
-HRESULT CBasePin::SetConnection(IPin* peer, const AM_MEDIA_TYPE* type) {
-    if ((peer == nullptr) != (type == nullptr)) return E_POINTER;
-    std::lock_guard lock(*m_pLock);
-    if (m_Connected) m_Connected->Release();
-    m_Connected = peer;
-    if (peer) peer->AddRef();
-    if (m_HasType) FreeMediaType(m_mt);
-    m_HasType = type && SUCCEEDED(CopyMediaType(&m_mt, type));
-    return S_OK;
-}
+// ---- connections --------------------------------------------------------------------------
 
 HRESULT CBasePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mediaType) {
     if (!receivePin) return E_POINTER;
-    std::lock_guard lock(*m_pLock);
-    if (m_Connected) return VFW_E_ALREADY_CONNECTED;
-    if (!m_pFilter->IsStopped()) return VFW_E_NOT_STOPPED;
-    PIN_DIRECTION peerDirection{};
-    if (FAILED(receivePin->QueryDirection(&peerDirection)) || peerDirection == m_Direction)
-        return VFW_E_INVALID_DIRECTION;
-    ComPtr<IGstPin> peer;
-    if (FAILED(receivePin->QueryInterface(IID_PPV_ARGS(peer.ReleaseAndGetAddressOf())))) return VFW_E_CANNOT_CONNECT;
-    if (NamesAType(mediaType) && (CheckMediaType(mediaType) != S_OK || receivePin->QueryAccept(mediaType) != S_OK))
-        return VFW_E_TYPE_NOT_ACCEPTED;
-
-    GstPad* source = m_Direction == PINDIR_OUTPUT ? GetPad() : peer->GetPad();
-    GstPad* sink = m_Direction == PINDIR_OUTPUT ? peer->GetPad() : GetPad();
-    if (!source || !sink) return VFW_E_CANNOT_CONNECT;
-    AM_MEDIA_TYPE settled{};
-    HRESULT hr = NamesAType(mediaType) ? CopyMediaType(&settled, mediaType) : SettleType(source, sink, &settled);
-    if (FAILED(hr)) return hr;
-    if (CheckMediaType(&settled) != S_OK) {
-        FreeMediaType(settled);
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    }
-    const GstPadLinkReturn linked = gst_pad_link(source, sink);
-    if (linked != GST_PAD_LINK_OK) {
-        FreeMediaType(settled);
-        return linked == GST_PAD_LINK_WRONG_HIERARCHY ? VFW_E_NOT_IN_GRAPH : VFW_E_CANNOT_CONNECT;
-    }
-    SetConnection(receivePin, &settled);
-    peer->SetConnection(this, &settled);
-    FreeMediaType(settled);
-    return S_OK;
+    if (m_Direction != PINDIR_OUTPUT) return VFW_E_INVALID_DIRECTION;
+    if (!GetPad()) return VFW_E_NO_ACCEPTABLE_TYPES;  // a medium pin carries no stream
+    IFilterGraph* graph = m_pFilter->GetFilterGraph();
+    if (!graph) return VFW_E_NOT_IN_GRAPH;
+    return graph->ConnectDirect(this, receivePin, mediaType);
 }
 
 HRESULT CBasePin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mediaType) {
     if (!connector || !mediaType) return E_POINTER;
-    std::lock_guard lock(*m_pLock);
-    if (m_Connected) return VFW_E_ALREADY_CONNECTED;
-    if (!m_pFilter->IsStopped()) return VFW_E_NOT_STOPPED;
-    PIN_DIRECTION peerDirection{};
-    if (FAILED(connector->QueryDirection(&peerDirection)) || peerDirection == m_Direction)
-        return VFW_E_INVALID_DIRECTION;
-    if (CheckMediaType(mediaType) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
-    return SetConnection(connector, mediaType);
+    if (m_Direction != PINDIR_INPUT) return VFW_E_INVALID_DIRECTION;
+    if (!GetPad()) return VFW_E_TYPE_NOT_ACCEPTED;  // medium inputs are wired to their hardware
+    IFilterGraph* graph = m_pFilter->GetFilterGraph();
+    if (!graph) return VFW_E_NOT_IN_GRAPH;
+    return graph->ConnectDirect(connector, this, mediaType);
 }
 
 HRESULT CBasePin::Disconnect() {
-    std::lock_guard lock(*m_pLock);
-    if (!m_pFilter->IsStopped()) return VFW_E_NOT_STOPPED;
-    if (!m_Connected) return S_FALSE;
-    if (GstPad* pad = GetPad()) {
-        if (GstPad* peer = gst_pad_get_peer(pad)) {
-            if (m_Direction == PINDIR_OUTPUT) gst_pad_unlink(pad, peer);
-            else gst_pad_unlink(peer, pad);
-            gst_object_unref(peer);
-        }
-    }
-    return SetConnection(nullptr, nullptr);
+    IFilterGraph* graph = m_pFilter->GetFilterGraph();
+    if (!graph) return IsConnected() ? VFW_E_NOT_IN_GRAPH : S_FALSE;
+    return graph->Disconnect(this);
 }
 
 HRESULT CBasePin::ConnectedTo(IPin** pin) {
     if (!pin) return E_POINTER;
-    std::lock_guard lock(*m_pLock);
-    *pin = m_Connected;
-    if (!m_Connected) return VFW_E_NOT_CONNECTED;
-    m_Connected->AddRef();
+    std::lock_guard lock(m_Lock);
+    *pin = m_pFixedPeer ? m_pFixedPeer : m_Connected.Get();
+    if (!*pin) return VFW_E_NOT_CONNECTED;
+    (*pin)->AddRef();
     return S_OK;
 }
 
 HRESULT CBasePin::ConnectionMediaType(AM_MEDIA_TYPE* mediaType) {
     if (!mediaType) return E_POINTER;
-    std::lock_guard lock(*m_pLock);
-    if (!IsConnected() || !m_HasType) {
-        *mediaType = AM_MEDIA_TYPE{};
-        return VFW_E_NOT_CONNECTED;
-    }
+    *mediaType = AM_MEDIA_TYPE{};
+    std::lock_guard lock(m_Lock);
+    if (!m_Connected || !m_HasType) return VFW_E_NOT_CONNECTED;
     return CopyMediaType(mediaType, &m_mt);
 }
+
+HRESULT CBasePin::SetConnection(IPin* peer, const AM_MEDIA_TYPE* type) {
+    if ((peer == nullptr) != (type == nullptr)) return E_INVALIDARG;
+    {
+        std::lock_guard lock(m_Lock);
+        AM_MEDIA_TYPE copy{};
+        if (type && FAILED(CopyMediaType(&copy, type))) return E_OUTOFMEMORY;
+        FreeMediaType(m_mt);
+        m_mt = copy;
+        m_HasType = type != nullptr;
+        m_Connected = ComPtr<IPin>(peer);
+    }
+    // Outside the pin's lock: the filter may look at its pads and their peers.
+    m_pFilter->OnConnectionChanged(*this);
+    return S_OK;
+}
+
+bool CBasePin::IsConnected() {
+    {
+        std::lock_guard lock(m_Lock);
+        if (m_Connected) return true;
+    }
+    // A pad linked outside a graph (an own filter's element in a plain pipeline) connects too.
+    GstPad* pad = GetPad();
+    return pad && gst_pad_is_linked(pad);
+}
+
+HRESULT CBasePin::CopyConnectionType(AM_MEDIA_TYPE* type) {
+    if (!type) return E_POINTER;
+    std::lock_guard lock(m_Lock);
+    if (!m_HasType) return VFW_E_NOT_CONNECTED;
+    return CopyMediaType(type, &m_mt);
+}
+
+void CBasePin::SetConnectionType(const AM_MEDIA_TYPE& type) {
+    std::lock_guard lock(m_Lock);
+    AM_MEDIA_TYPE copy{};
+    if (FAILED(CopyMediaType(&copy, &type))) return;
+    FreeMediaType(m_mt);
+    m_mt = copy;
+    m_HasType = true;
+}
+
+void CBasePin::SetFixedPeer(IPin* peer) {
+    std::lock_guard lock(m_Lock);
+    m_pFixedPeer = peer;
+}
+
+// ---- description --------------------------------------------------------------------------
 
 HRESULT CBasePin::QueryPinInfo(PIN_INFO* info) {
     if (!info) return E_POINTER;
@@ -195,33 +170,59 @@ HRESULT CBasePin::QueryId(LPWSTR* id) {
     return *id ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT CBasePin::QueryInternalConnections(IPin** /*pins*/, ULONG* /*pinCount*/) { return E_NOTIMPL; }
+
+// ---- media types --------------------------------------------------------------------------
+
 HRESULT CBasePin::QueryAccept(const AM_MEDIA_TYPE* mediaType) {
     if (!mediaType) return E_POINTER;
     return CheckMediaType(mediaType) == S_OK ? S_OK : S_FALSE;
 }
 
+HRESULT CBasePin::CheckMediaType(const AM_MEDIA_TYPE* type) {
+    if (!type) return E_POINTER;
+    GstPad* pad = GetPad();
+    if (!pad) return S_FALSE;
+    GstCaps* wanted = media::CapsForPartialType(*type);
+    if (!wanted) return type->majortype == GUID_NULL ? S_OK : S_FALSE;
+    GstCaps* caps = media::PadCaps(pad);
+    const bool accepted = gst_caps_can_intersect(caps, wanted);
+    gst_caps_unref(caps);
+    gst_caps_unref(wanted);
+    return accepted ? S_OK : S_FALSE;
+}
+
 HRESULT CBasePin::GetMediaType(int /*position*/, AM_MEDIA_TYPE* /*type*/) { return VFW_S_NO_MORE_ITEMS; }
+
+void CBasePin::CollectMediaTypes(media::MediaTypeList* types) {
+    if (m_pPad) {
+        GstCaps* caps = media::PadCaps(m_pPad);
+        media::AppendMediaTypes(caps, types);
+        gst_caps_unref(caps);
+        return;
+    }
+    for (int position = 0;; ++position) {
+        AM_MEDIA_TYPE type{};
+        if (GetMediaType(position, &type) != S_OK) break;
+        types->Add(type);
+        FreeMediaType(type);
+    }
+}
 
 HRESULT CBasePin::EnumMediaTypes(IEnumMediaTypes** mediaTypes) {
     if (!mediaTypes) return E_POINTER;
-    std::vector<AM_MEDIA_TYPE> types;
-    for (int i = 0;; ++i) {
-        AM_MEDIA_TYPE type{};
-        if (GetMediaType(i, &type) != S_OK) break;
-        types.push_back(type);
-    }
-    std::vector<const AM_MEDIA_TYPE*> typePointers;
-    for (const auto& type : types) typePointers.push_back(&type);
-    const HRESULT hr = media::CreateMediaTypeEnumerator(typePointers, mediaTypes);
-    for (auto& type : types) FreeMediaType(type);
-    return hr;
+    auto types = std::make_shared<media::MediaTypeList>();
+    CollectMediaTypes(types.get());
+    auto enumerator = MakeComObject<media::MediaTypeEnumerator>(std::move(types));
+    if (!enumerator) return E_OUTOFMEMORY;
+    *mediaTypes = enumerator.Detach();
+    return S_OK;
 }
 
-// Every input feeds every output in the filters built on these classes.
-HRESULT CBasePin::QueryInternalConnections(IPin** /*pins*/, ULONG* /*pinCount*/) { return E_NOTIMPL; }
+// ---- streaming calls ----------------------------------------------------------------------
 
-HRESULT CBasePin::PushEvent(GstEvent* event) {
-    GstPad* pad = GetPad();
+HRESULT CBasePin::SendEvent(GstEvent* event) {
+    GstPad* pad = m_Direction == PINDIR_INPUT ? GetPad() : nullptr;
     if (!pad) {
         gst_event_unref(event);
         return E_UNEXPECTED;
@@ -230,16 +231,42 @@ HRESULT CBasePin::PushEvent(GstEvent* event) {
     return gst_pad_send_event(pad, event) ? S_OK : VFW_E_WRONG_STATE;
 }
 
-HRESULT CBasePin::EndOfStream() { return PushEvent(gst_event_new_eos()); }
-HRESULT CBasePin::BeginFlush() { return PushEvent(gst_event_new_flush_start()); }
-HRESULT CBasePin::EndFlush() { return PushEvent(gst_event_new_flush_stop(TRUE)); }
+HRESULT CBasePin::EndOfStream() { return SendEvent(gst_event_new_eos()); }
+HRESULT CBasePin::BeginFlush() { return SendEvent(gst_event_new_flush_start()); }
+HRESULT CBasePin::EndFlush() { return SendEvent(gst_event_new_flush_stop(TRUE)); }
 
 HRESULT CBasePin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    if (m_Direction != PINDIR_INPUT) return E_UNEXPECTED;
     if (start < 0 || rate == 0.0) return E_INVALIDARG;
     GstSegment segment;
     gst_segment_init(&segment, GST_FORMAT_TIME);
     segment.start = static_cast<guint64>(start) * 100;
     segment.stop = stop > start ? static_cast<guint64>(stop) * 100 : GST_CLOCK_TIME_NONE;
     segment.rate = rate;
-    return PushEvent(gst_event_new_segment(&segment));
+    return SendEvent(gst_event_new_segment(&segment));
+}
+
+// ---- IKsPropertySet -----------------------------------------------------------------------
+
+HRESULT CBasePin::Set(REFGUID propertySet, DWORD /*propertyId*/, LPVOID, DWORD, LPVOID, DWORD) {
+    // The category is read-only.
+    return propertySet == AMPROPSETID_Pin ? E_PROP_ID_UNSUPPORTED : E_PROP_SET_UNSUPPORTED;
+}
+
+HRESULT CBasePin::Get(REFGUID propertySet, DWORD propertyId, LPVOID, DWORD, LPVOID propertyData,
+                      DWORD propertyDataSize, DWORD* returnedSize) {
+    if (propertySet != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
+    if (propertyId != AMPROPERTY_PIN_CATEGORY || !m_Category) return E_PROP_ID_UNSUPPORTED;
+    if (!propertyData) return E_POINTER;
+    if (propertyDataSize < sizeof(GUID)) return E_UNEXPECTED;
+    std::memcpy(propertyData, &*m_Category, sizeof(GUID));
+    if (returnedSize) *returnedSize = sizeof(GUID);
+    return S_OK;
+}
+
+HRESULT CBasePin::QuerySupported(REFGUID propertySet, DWORD propertyId, DWORD* typeSupport) {
+    if (propertySet != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
+    if (propertyId != AMPROPERTY_PIN_CATEGORY || !m_Category) return E_PROP_ID_UNSUPPORTED;
+    if (typeSupport) *typeSupport = KSPROPERTY_SUPPORT_GET;
+    return S_OK;
 }

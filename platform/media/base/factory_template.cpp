@@ -9,6 +9,7 @@
 #include "platform/com/wide_text.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/registry/registry.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 namespace {
 

@@ -7,6 +7,9 @@
 #include "platform/com/wide_text.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/registry/registry.h"
+#include "platform/com/moniker.h"
+#include "platform/media/interfaces/device_enum.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 namespace media {
 namespace {

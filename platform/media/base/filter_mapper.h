@@ -12,7 +12,7 @@
 
 #include <vector>
 
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 namespace media {
 

@@ -1,4 +1,6 @@
 #include "platform/media/base/filter_setup.h"
+#include "platform/media/interfaces/device_enum.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 namespace {
 

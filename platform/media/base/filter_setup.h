@@ -2,7 +2,7 @@
 // their media types, as the filter mapper stores them.
 #pragma once
 
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 using AMOVIESETUP_MEDIATYPE = REGPINTYPES;
 using AMOVIESETUP_PIN = REGFILTERPINS;

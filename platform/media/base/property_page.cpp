@@ -2,6 +2,7 @@
 
 #include "platform/com/wide_text.h"
 #include "platform/ui/dialog_host.h"
+#include "platform/media/interfaces/property_pages.h"
 
 CBasePropertyPage::CBasePropertyPage(const ui::DialogTemplate& dialogTemplate, std::u16string title)
     : m_Template(dialogTemplate), m_Title(std::move(title)) {}

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/property_pages.h"
 #include "platform/ui/dialog.h"
 
 class CBasePropertyPage : public ComObject<IPropertyPage> {

@@ -2,6 +2,7 @@
 
 #include "platform/media/base/buffer_sample.h"
 #include "platform/media/base/transform_element.h"
+#include "platform/media/gst_helpers.h"
 
 #include <gst/base/gstbasetransform.h>
 
@@ -14,12 +15,11 @@
 namespace {
 
 std::string ElementName(const WCHAR* name) {
-    static std::atomic<unsigned> counter{0};
     std::string base = name && *name ? WideToUtf8(name) : "filter";
     for (char& c : base) {
         if (!g_ascii_isalnum(c)) c = '-';
     }
-    return base + "-" + std::to_string(counter.fetch_add(1));
+    return media::UniqueElementName(base.c_str());
 }
 
 // RGB rows are bottom-up for the filter; everything else keeps GStreamer's order.
@@ -41,16 +41,16 @@ SampleRowLayout LayoutFor(const AM_MEDIA_TYPE& type, GstCaps* caps) {
 
 // ---- pins ---------------------------------------------------------------------------------
 
-CTransformInputPin::CTransformInputPin(CTransformFilter* filter, std::recursive_mutex* lock)
-    : CBaseInputPin(filter, lock, u"Input"), m_pTransform(filter) {}
+CTransformInputPin::CTransformInputPin(CTransformFilter* filter)
+    : CBaseInputPin(filter, u"Input"), m_pTransform(filter) {}
 
 HRESULT CTransformInputPin::CheckMediaType(const AM_MEDIA_TYPE* type) {
     if (!type) return E_POINTER;
     return m_pTransform->CheckInputType(type);
 }
 
-CTransformOutputPin::CTransformOutputPin(CTransformFilter* filter, std::recursive_mutex* lock)
-    : CBaseOutputPin(filter, lock, u"Output"), m_pTransform(filter) {}
+CTransformOutputPin::CTransformOutputPin(CTransformFilter* filter)
+    : CBaseOutputPin(filter, u"Output"), m_pTransform(filter) {}
 
 HRESULT CTransformOutputPin::CheckMediaType(const AM_MEDIA_TYPE* type) {
     if (!type) return E_POINTER;
@@ -72,7 +72,7 @@ class CTransformFilter::ElementBridge final : public TransformElementClient {
 public:
     ElementBridge(CTransformFilter* filter, const WCHAR* name) : filter_(filter), sample_(MakeComObject<CBufferSample>()) {
         // Filters are made by class factories, before anyone may have started GStreamer.
-        if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+        media::EnsureGstStarted();
         element_ = media::CreateTransformElement(ElementName(name).c_str(), this);
         gst_object_ref_sink(element_);
     }
@@ -157,8 +157,8 @@ private:
 
 CTransformFilter::CTransformFilter(const WCHAR* name, REFCLSID clsid)
     : CBaseFilter(name, clsid),
-      m_pInput(std::make_unique<CTransformInputPin>(this, &m_Lock)),
-      m_pOutput(std::make_unique<CTransformOutputPin>(this, &m_Lock)),
+      m_pInput(std::make_unique<CTransformInputPin>(this)),
+      m_pOutput(std::make_unique<CTransformOutputPin>(this)),
       m_pBridge(std::make_unique<ElementBridge>(this, name)) {}
 
 CTransformFilter::~CTransformFilter() = default;

@@ -17,7 +17,7 @@ class CTransformFilter;
 
 class CTransformInputPin final : public CBaseInputPin {
 public:
-    CTransformInputPin(CTransformFilter* filter, std::recursive_mutex* lock);
+    explicit CTransformInputPin(CTransformFilter* filter);
     HRESULT CheckMediaType(const AM_MEDIA_TYPE* type) override;
 
 private:
@@ -26,7 +26,7 @@ private:
 
 class CTransformOutputPin final : public CBaseOutputPin {
 public:
-    CTransformOutputPin(CTransformFilter* filter, std::recursive_mutex* lock);
+    explicit CTransformOutputPin(CTransformFilter* filter);
     HRESULT CheckMediaType(const AM_MEDIA_TYPE* type) override;
     // In place, the output offers what the input carries.
     HRESULT GetMediaType(int position, AM_MEDIA_TYPE* type) override;

@@ -5,33 +5,16 @@
 #include <vector>
 
 #include "platform/media/capture_builder/stream_gate.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/graph/graph_walk.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/file_writing.h"
+#include "platform/media/interfaces/property_set.h"
+#include "platform/media/interfaces/stream_config.h"
 #include "platform/media/interfaces/gst_filter.h"
 
 namespace media {
 
 namespace {
-
-std::vector<ComPtr<IPin>> PinsOf(IBaseFilter* filter) {
-    std::vector<ComPtr<IPin>> pins;
-    ComPtr<IEnumPins> e;
-    if (!filter || FAILED(filter->EnumPins(e.ReleaseAndGetAddressOf()))) return pins;
-    IPin* pin = nullptr;
-    while (e->Next(1, &pin, nullptr) == S_OK) pins.push_back(ComPtr<IPin>::Attach(pin));
-    return pins;
-}
-
-ComPtr<IPin> PeerOf(IPin* pin) {
-    ComPtr<IPin> peer;
-    pin->ConnectedTo(peer.ReleaseAndGetAddressOf());
-    return peer;
-}
-
-ComPtr<IBaseFilter> FilterOfPin(IPin* pin) {
-    PIN_INFO info{};
-    if (!pin || FAILED(pin->QueryPinInfo(&info))) return nullptr;
-    return ComPtr<IBaseFilter>::Attach(info.pFilter);
-}
 
 bool HasCategory(IPin* pin, const GUID& category) {
     ComPtr<IKsPropertySet> properties;

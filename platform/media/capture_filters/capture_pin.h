@@ -1,12 +1,13 @@
-// A pin of a capture or hardware filter. Its reference count is its filter's, so a pin
-// keeps its filter alive and dies with it. What it answers depends on what the filter gave
-// it: IGstPin when it has a pad, IAMStreamConfig when it has formats, IAMDroppedFrames when
-// it has a frame gate, IAMBufferNegotiation on output pins with formats. Every pin tells
-// its category through IKsPropertySet (AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY).
+// The pin of a capture or hardware filter: the platform's one pin with what capture adds.
+// What it answers depends on what the filter gave it: IGstPin when it has a pad,
+// IAMStreamConfig when it has formats, IAMDroppedFrames when it has a frame gate,
+// IAMBufferNegotiation on output pins with formats. Every such pin tells its category through
+// IKsPropertySet (AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY).
 //
 // Pins between a capture filter and the card's hardware filters (analogue video and audio
-// "mediums") are wired for good when the card's filters are made: ConnectedTo answers the
-// peer, so searches upstream of the capture filter find the crossbars, tuner and TV audio.
+// "mediums") have no pad and are wired for good when the card's filters are made: ConnectedTo
+// answers the peer, so searches upstream of the capture filter find the crossbars, tuner and
+// TV audio.
 #pragma once
 
 #include "platform/media/gst.h"
@@ -15,14 +16,12 @@
 #include <mutex>
 #include <string>
 
+#include "platform/media/base/base_pin.h"
 #include "platform/media/capture_filters/pin_formats.h"
-#include "platform/media/interfaces/capture.h"
-#include "platform/media/interfaces/gst_filter.h"
+#include "platform/media/interfaces/stream_config.h"
 #include "platform/media/virtual_card/frame_gate.h"
 
 namespace media {
-
-class CaptureFilterBase;
 
 struct PinSetup {
     std::u16string name;
@@ -33,53 +32,22 @@ struct PinSetup {
     std::shared_ptr<FrameGate> gate;        // null: no IAMDroppedFrames
 };
 
-inline constexpr HRESULT E_PROP_SET_UNSUPPORTED = HRESULT_FROM_WIN32(1168);  // ERROR_NOT_FOUND
-inline constexpr HRESULT E_PROP_ID_UNSUPPORTED = HRESULT_FROM_WIN32(1170);   // ERROR_SET_NOT_FOUND
-
-class CapturePin final : public IPin,
-                         public IGstPin,
-                         public IKsPropertySet,
+class CapturePin final : public CBasePin,
                          public IAMStreamConfig,
                          public IAMBufferNegotiation,
                          public IAMDroppedFrames {
 public:
-    CapturePin(CaptureFilterBase* owner, PinSetup setup);
-    ~CapturePin();
-    CapturePin(const CapturePin&) = delete;
-    CapturePin& operator=(const CapturePin&) = delete;
+    CapturePin(CBaseFilter* owner, PinSetup setup);
+    ~CapturePin() override;
 
     // IUnknown, counted on the filter.
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    HRESULT QueryInterface(REFIID riid, void** object) override { return CBasePin::QueryInterface(riid, object); }
+    ULONG AddRef() override { return CBasePin::AddRef(); }
+    ULONG Release() override { return CBasePin::Release(); }
 
-    // IPin
-    HRESULT Connect(IPin* receivePin, const AM_MEDIA_TYPE* mediaType) override;
-    HRESULT ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mediaType) override;
-    HRESULT Disconnect() override;
-    HRESULT ConnectedTo(IPin** pin) override;
-    HRESULT ConnectionMediaType(AM_MEDIA_TYPE* mediaType) override;
-    HRESULT QueryPinInfo(PIN_INFO* info) override;
-    HRESULT QueryDirection(PIN_DIRECTION* direction) override;
-    HRESULT QueryId(LPWSTR* id) override;
-    HRESULT QueryAccept(const AM_MEDIA_TYPE* mediaType) override;
-    HRESULT EnumMediaTypes(IEnumMediaTypes** mediaTypes) override;
-    HRESULT QueryInternalConnections(IPin** pins, ULONG* pinCount) override;
-    HRESULT EndOfStream() override { return E_UNEXPECTED; }
-    HRESULT BeginFlush() override { return E_UNEXPECTED; }
-    HRESULT EndFlush() override { return E_UNEXPECTED; }
-    HRESULT NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
-
-    // IGstPin
-    _GstPad* GetPad() override { return pad_; }
-    HRESULT SetConnection(IPin* peer, const AM_MEDIA_TYPE* type) override;
-
-    // IKsPropertySet
-    HRESULT Set(REFGUID propertySet, DWORD propertyId, LPVOID instanceData, DWORD instanceDataSize,
-                LPVOID propertyData, DWORD propertyDataSize) override;
-    HRESULT Get(REFGUID propertySet, DWORD propertyId, LPVOID instanceData, DWORD instanceDataSize,
-                LPVOID propertyData, DWORD propertyDataSize, DWORD* returnedSize) override;
-    HRESULT QuerySupported(REFGUID propertySet, DWORD propertyId, DWORD* typeSupport) override;
+    // The current format first, then the other capabilities; a type is accepted when it
+    // names one of them.
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE* type) override;
 
     // IAMStreamConfig
     HRESULT SetFormat(AM_MEDIA_TYPE* mediaType) override;
@@ -97,8 +65,6 @@ public:
     HRESULT GetDroppedInfo(LONG size, LONG* frameNumbers, LONG* copied) override;
     HRESULT GetAverageFrameSize(LONG* averageSize) override;
 
-    const std::u16string& Name() const { return name_; }
-    const GUID& Category() const { return category_; }
     PinFormats* Formats() const { return formats_.get(); }
 
     // Wires an output medium pin of an upstream hardware filter to an input pin downstream.
@@ -107,25 +73,25 @@ public:
     static void LinkMedium(CapturePin* upstreamOutput, CapturePin* downstreamInput);
     void UnlinkMedium();
 
+protected:
+    HRESULT QueryExtraInterface(REFIID riid, void** object) override;
+    void CollectMediaTypes(MediaTypeList* types) override;
+
 private:
     struct ByteCount;
-    bool HasBufferNegotiation() const { return direction_ == PINDIR_OUTPUT && formats_ != nullptr; }
+    bool HasBufferNegotiation() const { return Direction() == PINDIR_OUTPUT && formats_ != nullptr; }
     LONG FrameBytes() const;
 
-    CaptureFilterBase* owner_;
-    std::u16string name_;
-    PIN_DIRECTION direction_;
-    GUID category_;
-    GstPad* pad_;
     std::unique_ptr<PinFormats> formats_;
     std::shared_ptr<FrameGate> gate_;
     CapturePin* medium_ = nullptr;
     std::shared_ptr<ByteCount> delivered_;  // what really leaves the pin, for the average frame size
 
     mutable std::mutex mutex_;
-    ComPtr<IPin> peer_;
-    AM_MEDIA_TYPE connectionType_{};
     ALLOCATOR_PROPERTIES suggested_{-1, -1, -1, -1};
 };
+
+// Counts live capture and hardware filters (and so their pins), for leak checks in tests.
+ObjectCounter& CaptureFilterCounter();
 
 }  // namespace media

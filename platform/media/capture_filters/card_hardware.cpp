@@ -1,4 +1,7 @@
 #include "platform/media/capture_filters/card_hardware.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 #include <vector>
 
@@ -8,22 +11,22 @@ namespace {
 // A filter of the card: it keeps the card and the filters upstream of it alive, and cuts
 // its medium links when it goes.
 template <typename... Interfaces>
-class HardwareFilter : public ComExtend<CaptureFilterBase, Interfaces...> {
+class HardwareFilter : public ComExtend<GstFilterBase, Interfaces...> {
 protected:
-    using Base = ComExtend<CaptureFilterBase, Interfaces...>;
+    using Base = ComExtend<GstFilterBase, Interfaces...>;
 
     HardwareFilter(const CLSID& classId, std::u16string name, std::shared_ptr<VirtualCard> card)
-        : Base(classId, std::move(name), nullptr), card_(std::move(card)) {}
+        : Base(classId, std::move(name), nullptr, &CaptureFilterCounter()), card_(std::move(card)) {}
 
     ~HardwareFilter() override {
-        for (std::size_t i = 0; CapturePin* pin = this->PinAt(i); ++i) pin->UnlinkMedium();
+        for (int i = 0; i < this->GetPinCount(); ++i) static_cast<CapturePin*>(this->GetPin(i))->UnlinkMedium();
     }
 
     CapturePin* Medium(const char16_t* name, PIN_DIRECTION direction) {
         PinSetup setup;
         setup.name = name;
         setup.direction = direction;
-        return this->AddPin(std::move(setup));
+        return this->AddPin(std::make_unique<CapturePin>(this, std::move(setup)));
     }
 
     // The upstream filter stays alive as long as this one.

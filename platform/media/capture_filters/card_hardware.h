@@ -14,8 +14,10 @@
 
 #include <memory>
 
-#include "platform/media/capture_filters/capture_filter_base.h"
+#include "platform/media/capture_filters/capture_pin.h"
+#include "platform/media/filters/gst_filter_base.h"
 #include "platform/media/capture_filters/virtual_card.h"
+#include "platform/media/interfaces/filters.h"
 
 namespace media {
 

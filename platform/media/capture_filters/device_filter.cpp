@@ -13,12 +13,15 @@
 #include <string>
 
 #include "platform/media/capture_filters/capture_filters.h"
-#include "platform/media/capture_filters/capture_filter_base.h"
+#include "platform/media/capture_filters/capture_pin.h"
+#include "platform/media/filters/gst_filter_base.h"
 #include "platform/media/capture_filters/v4l2_crossbar.h"
-#include "platform/media/devices/gst_init.h"
 #include "platform/media/gst_helpers.h"
 #include "platform/media/media_caps.h"
 #include "platform/media/virtual_card/gate_probe.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media {
 namespace {
@@ -164,12 +167,12 @@ private:
     std::array<Entry, kVideoProcAmpPropertyCount> entries_{};
 };
 
-class DeviceCaptureFilter final : public ComExtend<CaptureFilterBase, IAMVideoProcAmp> {
+class DeviceCaptureFilter final : public ComExtend<GstFilterBase, IAMVideoProcAmp> {
 public:
     DeviceCaptureFilter(GstElement* bin, GstElement* source, GstElement* capsFilter, GstPad* output,
                         std::vector<GstCaps*> formats, bool video, std::u16string name, V4l2Crossbar crossbar)
         : ComExtend(video ? CLSID_QuilldeckVideoDeviceCapture : CLSID_QuilldeckAudioDeviceCapture, std::move(name),
-                    bin),
+                    bin, &CaptureFilterCounter()),
           bin_(bin) {
         PinSetup capture;
         capture.name = u"Capture";
@@ -187,13 +190,13 @@ public:
             AttachFrameGate(output, capture.gate, Numbering::Frames);
             procAmp_ = std::make_unique<ColorBalanceProcAmp>(source);
         }
-        AddPin(std::move(capture));
+        AddPin(std::make_unique<CapturePin>(this, std::move(capture)));
         if (crossbar.filter) {
             PinSetup analog;
             analog.name = u"Analog Video In";
             analog.direction = PINDIR_INPUT;
             analog.category = PIN_CATEGORY_ANALOGVIDEOIN;
-            analogIn_ = AddPin(std::move(analog));
+            analogIn_ = AddPin(std::make_unique<CapturePin>(this, std::move(analog)));
             CapturePin::LinkMedium(crossbar.output, analogIn_);
             crossbar_ = crossbar.filter;
         }
@@ -262,14 +265,14 @@ HRESULT CreateDeviceCaptureFilter(GstDevice* device, REFIID riid, void** object)
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!device) return E_POINTER;
-    if (!InitGstForCapture()) return E_FAIL;
+    if (!EnsureGstStarted()) return E_FAIL;
     const bool video = gst_device_has_classes(device, "Video/Source") != FALSE;
     GstElement* source = gst_device_create_element(device, "source");
     if (!source) {
         g_warning("The capture device cannot be opened (unplugged or busy?)");
         return kNoCaptureHardware;
     }
-    GstElement* bin = gst_bin_new(UniqueCaptureElementName(video ? "video-device" : "audio-device").c_str());
+    GstElement* bin = gst_bin_new(UniqueElementName(video ? "video-device" : "audio-device").c_str());
     gst_object_ref_sink(bin);
     GstElement* caps = MakeElement("capsfilter", "format");
     if (!AddElements(GST_BIN(bin), {source, caps}) || !gst_element_link(source, caps)) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/media/media_caps.h"
+#include "platform/media/interfaces/stream_config.h"
 
 namespace media {
 namespace {

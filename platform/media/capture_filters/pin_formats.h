@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/capture_constants.h"
 #include "platform/media/media_types.h"
 
 namespace media {

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "platform/com/wide_text.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media {
 namespace {
@@ -52,20 +55,20 @@ std::vector<Input> EnumerateInputs(const DeviceHandle& device) {
     return inputs;
 }
 
-class V4l2CrossbarFilter final : public ComExtend<CaptureFilterBase, IAMCrossbar> {
+class V4l2CrossbarFilter final : public ComExtend<GstFilterBase, IAMCrossbar> {
 public:
     V4l2CrossbarFilter(std::string path, const std::vector<Input>& inputs)
-        : ComExtend(CLSID_QuilldeckV4l2Crossbar, u"Video Crossbar", nullptr), path_(std::move(path)) {
+        : ComExtend(CLSID_QuilldeckV4l2Crossbar, u"Video Crossbar", nullptr, &CaptureFilterCounter()), path_(std::move(path)) {
         for (const Input& in : inputs) {
             PinSetup setup;
             setup.name = in.name;
             setup.direction = PINDIR_INPUT;
-            AddPin(std::move(setup));
+            AddPin(std::make_unique<CapturePin>(this, std::move(setup)));
             types_.push_back(in.type);
         }
         PinSetup out;
         out.name = u"Video Decoder Out";
-        output = AddPin(std::move(out));
+        output = AddPin(std::make_unique<CapturePin>(this, std::move(out)));
     }
 
     ~V4l2CrossbarFilter() override { output->UnlinkMedium(); }

@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "platform/media/capture_filters/capture_filter_base.h"
+#include "platform/media/capture_filters/capture_pin.h"
+#include "platform/media/filters/gst_filter_base.h"
 
 namespace media {
 

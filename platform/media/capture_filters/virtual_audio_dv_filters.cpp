@@ -3,13 +3,14 @@
 #include <memory>
 
 #include "platform/media/capture_filters/capture_filters.h"
-#include "platform/media/capture_filters/capture_filter_base.h"
+#include "platform/media/capture_filters/capture_pin.h"
+#include "platform/media/filters/gst_filter_base.h"
 #include "platform/media/capture_filters/virtual_card.h"
-#include "platform/media/devices/gst_init.h"
 #include "platform/media/gst_helpers.h"
 #include "platform/media/virtual_card/audio_source.h"
 #include "platform/media/virtual_card/card_caps.h"
 #include "platform/media/virtual_card/dv_source.h"
+#include "platform/media/capture_constants.h"
 
 namespace media {
 namespace {
@@ -21,10 +22,11 @@ int IndexOf(const AudioFormat& format) {
     return 0;
 }
 
-class VirtualAudioCaptureFilter final : public CaptureFilterBase {
+class VirtualAudioCaptureFilter final : public GstFilterBase {
 public:
     VirtualAudioCaptureFilter(std::unique_ptr<VirtualAudioSource> source, std::shared_ptr<VirtualCard> card)
-        : CaptureFilterBase(CLSID_QuilldeckVirtualAudioCapture, u"Quilldeck Virtual TV Card Audio", source->Element()),
+        : GstFilterBase(CLSID_QuilldeckVirtualAudioCapture, u"Quilldeck Virtual TV Card Audio", source->Element(),
+                        &CaptureFilterCounter()),
           source_(std::move(source)),
           card_(std::move(card)) {
         VirtualAudioSource* src = source_.get();
@@ -37,7 +39,7 @@ public:
         capture.formats = std::make_unique<PinFormats>(std::move(caps), IndexOf(src->Format()), [src](int index, GstCaps*) {
             return src->SetFormat(AudioCapabilities()[static_cast<std::size_t>(index)]) ? S_OK : E_FAIL;
         });
-        AddPin(std::move(capture));
+        AddPin(std::make_unique<CapturePin>(this, std::move(capture)));
         card_->Attach(src);
     }
 
@@ -64,7 +66,7 @@ struct DvOutput {
 
 DvOutput WrapDvSource(VirtualDvSource& source) {
     DvOutput out;
-    out.bin = gst_bin_new(UniqueCaptureElementName("dv-camcorder").c_str());
+    out.bin = gst_bin_new(UniqueElementName("dv-camcorder").c_str());
     gst_object_ref_sink(out.bin);
     GstElement* caps = MakeElement("capsfilter", "dv-caps");
     if (!caps) return out;
@@ -77,10 +79,10 @@ DvOutput WrapDvSource(VirtualDvSource& source) {
     return out;
 }
 
-class VirtualDvCaptureFilter final : public CaptureFilterBase {
+class VirtualDvCaptureFilter final : public GstFilterBase {
 public:
     VirtualDvCaptureFilter(std::unique_ptr<VirtualDvSource> source, DvOutput output)
-        : CaptureFilterBase(CLSID_QuilldeckVirtualDvCapture, u"Quilldeck Virtual DV Camcorder", output.bin),
+        : GstFilterBase(CLSID_QuilldeckVirtualDvCapture, u"Quilldeck Virtual DV Camcorder", output.bin, &CaptureFilterCounter()),
           source_(std::move(source)),
           bin_(output.bin) {
         const DvSystem system = source_->System();
@@ -92,7 +94,7 @@ public:
         capture.gate = std::shared_ptr<FrameGate>(source_, &source_->Gate());
         capture.formats = std::make_unique<PinFormats>(std::vector<GstCaps*>{DvCaps(system)}, 0, nullptr,
                                                        system == DvSystem::NTSC ? AnalogVideo_NTSC_M : AnalogVideo_PAL_B);
-        AddPin(std::move(capture));
+        AddPin(std::make_unique<CapturePin>(this, std::move(capture)));
     }
 
     ~VirtualDvCaptureFilter() override {
@@ -110,8 +112,8 @@ private:
 HRESULT CreateVirtualAudioCaptureFilter(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!InitGstForCapture()) return E_FAIL;
-    std::unique_ptr<VirtualAudioSource> source = VirtualAudioSource::Create(UniqueCaptureElementName("virtual-tv-card-audio").c_str());
+    if (!EnsureGstStarted()) return E_FAIL;
+    std::unique_ptr<VirtualAudioSource> source = VirtualAudioSource::Create(UniqueElementName("virtual-tv-card-audio").c_str());
     if (!source) return E_FAIL;
     return CreateComObject<VirtualAudioCaptureFilter>(riid, object, std::move(source), VirtualCard::Acquire());
 }
@@ -119,9 +121,9 @@ HRESULT CreateVirtualAudioCaptureFilter(REFIID riid, void** object) {
 HRESULT CreateVirtualDvCaptureFilter(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!InitGstForCapture()) return E_FAIL;
+    if (!EnsureGstStarted()) return E_FAIL;
     std::unique_ptr<VirtualDvSource> source =
-        VirtualDvSource::Create(UniqueCaptureElementName("virtual-dv-camcorder").c_str(), DvSystem::NTSC);
+        VirtualDvSource::Create(UniqueElementName("virtual-dv-camcorder").c_str(), DvSystem::NTSC);
     if (!source) return E_FAIL;
     DvOutput output = WrapDvSource(*source);
     if (!output.pad) {

@@ -5,10 +5,14 @@
 
 #include "platform/media/capture_filters/capture_filters.h"
 #include "platform/media/capture_filters/card_hardware.h"
-#include "platform/media/capture_filters/capture_filter_base.h"
-#include "platform/media/devices/gst_init.h"
+#include "platform/media/capture_filters/capture_pin.h"
+#include "platform/media/filters/gst_filter_base.h"
+#include "platform/media/gst_helpers.h"
 #include "platform/media/virtual_card/card_caps.h"
 #include "platform/media/virtual_card/video_source.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media {
 namespace {
@@ -26,10 +30,10 @@ int IndexOf(const VideoFormat& format) {
     return 0;
 }
 
-class VirtualVideoCaptureFilter final : public ComExtend<CaptureFilterBase, IAMVideoProcAmp, IAMAnalogVideoDecoder> {
+class VirtualVideoCaptureFilter final : public ComExtend<GstFilterBase, IAMVideoProcAmp, IAMAnalogVideoDecoder> {
 public:
     VirtualVideoCaptureFilter(std::unique_ptr<VirtualVideoSource> source, std::shared_ptr<VirtualCard> card)
-        : ComExtend(CLSID_QuilldeckVirtualVideoCapture, u"Quilldeck Virtual TV Card", source->Element()),
+        : ComExtend(CLSID_QuilldeckVirtualVideoCapture, u"Quilldeck Virtual TV Card", source->Element(), &CaptureFilterCounter()),
           source_(std::move(source)),
           card_(std::move(card)) {
         VirtualVideoSource* src = source_.get();
@@ -46,7 +50,7 @@ public:
                 return S_OK;
             },
             AnalogVideo_NTSC_M_J);
-        AddPin(std::move(capture));
+        AddPin(std::make_unique<CapturePin>(this, std::move(capture)));
 
         PinSetup preview;
         preview.name = u"Preview";
@@ -63,13 +67,13 @@ public:
                 return src->SetPreviewFormat(f) ? S_OK : E_FAIL;
             },
             AnalogVideo_NTSC_M_J);
-        preview_ = AddPin(std::move(preview));
+        preview_ = AddPin(std::make_unique<CapturePin>(this, std::move(preview)));
 
         PinSetup analog;
         analog.name = u"Analog Video In";
         analog.direction = PINDIR_INPUT;
         analog.category = PIN_CATEGORY_ANALOGVIDEOIN;
-        analogIn_ = AddPin(std::move(analog));
+        analogIn_ = AddPin(std::make_unique<CapturePin>(this, std::move(analog)));
 
         hardware_ = BuildCardHardware(card_);
         if (hardware_.videoOutput) CapturePin::LinkMedium(hardware_.videoOutput, analogIn_);
@@ -163,8 +167,8 @@ private:
 HRESULT CreateVirtualVideoCaptureFilter(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!InitGstForCapture()) return E_FAIL;
-    std::unique_ptr<VirtualVideoSource> source = VirtualVideoSource::Create(UniqueCaptureElementName("virtual-tv-card").c_str());
+    if (!EnsureGstStarted()) return E_FAIL;
+    std::unique_ptr<VirtualVideoSource> source = VirtualVideoSource::Create(UniqueElementName("virtual-tv-card").c_str());
     if (!source) return E_FAIL;
     return CreateComObject<VirtualVideoCaptureFilter>(riid, object, std::move(source), VirtualCard::Acquire());
 }

@@ -6,7 +6,8 @@
 
 #include "platform/media/devices/real_devices.h"
 #include "platform/media/devices/virtual_devices.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/com/moniker.h"
+#include "platform/media/interfaces/device_enum.h"
 
 namespace media {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/com/wide_text.h"
 #include "platform/media/capture_filters/capture_filters.h"
-#include "platform/media/devices/gst_init.h"
+#include "platform/media/gst_helpers.h"
 
 namespace media {
 namespace {
@@ -82,7 +82,7 @@ std::vector<DeviceEntry> FromProvider(const ProviderInfo& info, const char* devi
 
 std::vector<DeviceEntry> RealVideoDevices() {
     std::vector<DeviceEntry> entries;
-    if (!InitGstForCapture()) return entries;
+    if (!EnsureGstStarted()) return entries;
     for (const ProviderInfo& p : kVideoProviders) {
         std::vector<DeviceEntry> more = FromProvider(p, "Video/Source", true);
         for (DeviceEntry& e : more) entries.push_back(std::move(e));
@@ -91,7 +91,7 @@ std::vector<DeviceEntry> RealVideoDevices() {
 }
 
 std::vector<DeviceEntry> RealAudioDevices() {
-    if (!InitGstForCapture()) return {};
+    if (!EnsureGstStarted()) return {};
     for (const ProviderInfo& p : kAudioProviders) {
         std::vector<DeviceEntry> entries = FromProvider(p, "Audio/Source", false);
         if (!entries.empty()) return entries;

@@ -5,6 +5,7 @@
 #include "platform/com/wide_text.h"
 #include "platform/media/devices/device_catalog.h"
 #include "platform/media/filters/enumerators.h"
+#include "platform/media/interfaces/device_enum.h"
 
 namespace media {
 namespace {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/com/moniker.h"
-#include "platform/media/interfaces/capture.h"
 
 namespace media {
 

@@ -4,7 +4,7 @@
 
 #include "platform/media/filters/gst_filter_base.h"
 #include "platform/media/gst_helpers.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/dv_splitter.h"
 #include "platform/media/interfaces/clsids.h"
 
 namespace media {
@@ -18,15 +18,6 @@ GstElement* Child(GstElement* bin, const char* name) {
     GstElement* child = gst_bin_get_by_name(GST_BIN(bin), name);
     gst_object_unref(child);  // the bin keeps it
     return child;
-}
-
-GstPad* Ghost(GstElement* bin, const char* child, const char* padName, const char* name) {
-    GstPad* target = gst_element_get_static_pad(Child(bin, child), padName);
-    GstPad* ghost = gst_ghost_pad_new(name, target);
-    gst_object_unref(target);
-    gst_pad_set_active(ghost, TRUE);
-    gst_element_add_pad(bin, ghost);
-    return GST_PAD(gst_object_ref(ghost));
 }
 
 void OnDemuxPad(GstElement*, GstPad* pad, gpointer bin) {
@@ -59,9 +50,9 @@ GstElement* BuildSplitterBin() {
 class DVSplitter final : public ComExtend<GstFilterBase, IDVSplitter> {
 public:
     explicit DVSplitter(GstElement* bin) : ComExtend(CLSID_DVSplitter, u"DV Splitter", bin) {
-        input_ = AddPin(Ghost(bin, "demux", "sink", "Input"), u"Input");
-        AddPin(Ghost(bin, "video-caps", "src", "DVVidOut0"), u"DVVidOut0");
-        AddPin(Ghost(bin, "audio-caps", "src", "AudOut00"), u"AudOut00");
+        input_ = AddPin(AddGhostPad(bin, "demux", "sink", "Input"), u"Input");
+        AddPin(AddGhostPad(bin, "video-caps", "src", "DVVidOut0"), u"DVVidOut0");
+        AddPin(AddGhostPad(bin, "audio-caps", "src", "AudOut00"), u"AudOut00");
         GstPad* videoIn = gst_element_get_static_pad(Child(bin, "video-caps"), "sink");
         gst_pad_add_probe(videoIn, GST_PAD_PROBE_TYPE_BUFFER, DropAlternate, this, nullptr);
         gst_object_unref(videoIn);
@@ -73,7 +64,7 @@ public:
     }
 
     // The video output announces the size and rate of the DV stream connected to the input.
-    void OnConnectionChanged(GstPin& pin) override {
+    void OnConnectionChanged(CBasePin& pin) override {
         if (&pin != input_) return;
         GstCaps* caps = gst_caps_from_string(kVideoCaps);
         if (pin.IsConnected()) {
@@ -97,7 +88,7 @@ private:
         return splitter->discard_ && odd ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
     }
 
-    GstPin* input_;
+    CBasePin* input_;
     std::atomic<bool> discard_{false};
     std::atomic<unsigned> count_{0};
 };

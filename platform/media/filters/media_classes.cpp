@@ -9,22 +9,11 @@
 #include "platform/media/filters/sample_grabber.h"
 #include "platform/media/filters/smart_tee.h"
 #include "platform/media/graph/filter_graph.h"
+#include "platform/media/gst_helpers.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/grabber.h"
 
 namespace media {
-
-bool EnsureGstStarted() {
-    static std::once_flag once;
-    static bool started = false;
-    std::call_once(once, [] {
-        GError* error = nullptr;
-        started = gst_init_check(nullptr, nullptr, &error) != FALSE;
-        if (!started) g_warning("GStreamer could not be started: %s", error ? error->message : "unknown error");
-        g_clear_error(&error);
-    });
-    return started;
-}
 
 namespace {
 

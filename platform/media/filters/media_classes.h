@@ -7,7 +7,5 @@
 namespace media {
 
 void RegisterMediaClasses();
-// Starts GStreamer once; false when it cannot start.
-bool EnsureGstStarted();
 
 }  // namespace media

@@ -167,7 +167,7 @@ private:
 
     GstElement* accept_;
     GstPad* passSrc_;
-    GstPin* input_;
+    CBasePin* input_;
     std::mutex mutex_;
     AM_MEDIA_TYPE wanted_{};
     bool oneShot_ = false;

@@ -17,16 +17,6 @@ GstPadProbeReturn StripTimestamps(GstPad*, GstPadProbeInfo* info, gpointer) {
     return GST_PAD_PROBE_OK;
 }
 
-GstPad* GhostOf(GstElement* bin, const char* child, const char* innerPad, const char* name) {
-    GstElement* inner = gst_bin_get_by_name(GST_BIN(bin), child);
-    GstPad* target = gst_element_get_static_pad(inner, innerPad);
-    gst_object_unref(inner);
-    GstPad* ghost = gst_ghost_pad_new(name, target);
-    gst_object_unref(target);
-    gst_element_add_pad(bin, ghost);
-    return GST_PAD(gst_object_ref(ghost));
-}
-
 GstElement* BuildTeeBin() {
     GstElement* bin = gst_bin_new(nullptr);
     GstElement* tee = MakeElement("tee", "tee");
@@ -50,9 +40,9 @@ GstElement* BuildTeeBin() {
 class SmartTee final : public GstFilterBase {
 public:
     explicit SmartTee(GstElement* bin) : GstFilterBase(CLSID_SmartTee, u"Smart Tee", bin) {
-        AddPin(GhostOf(bin, "tee", "sink", "Input"), u"Input");
-        AddPin(GhostOf(bin, "capture", "src", "Capture"), u"Capture", &PIN_CATEGORY_CAPTURE);
-        AddPin(GhostOf(bin, "preview", "src", "Preview"), u"Preview", &PIN_CATEGORY_PREVIEW);
+        AddPin(AddGhostPad(bin, "tee", "sink", "Input"), u"Input");
+        AddPin(AddGhostPad(bin, "capture", "src", "Capture"), u"Capture", &PIN_CATEGORY_CAPTURE);
+        AddPin(AddGhostPad(bin, "preview", "src", "Preview"), u"Preview", &PIN_CATEGORY_PREVIEW);
     }
 };
 

@@ -213,7 +213,7 @@ private:
         gst_video_frame_unmap(&frame);
     }
 
-    GstPin* input_;
+    CBasePin* input_;
     std::mutex mutex_;
     BSTR caption_ = nullptr;
     LONG style_ = 0;

@@ -5,6 +5,7 @@
 #include "platform/com/wide_text.h"
 #include "platform/media/filters/enumerators.h"
 #include "platform/media/filters/media_type_list.h"
+#include "platform/media/graph/graph_walk.h"
 #include "platform/media/interfaces/clsids.h"
 
 namespace media {
@@ -13,32 +14,6 @@ namespace {
 
 GstPadProbeReturn DropWhileUnlinked(GstPad* pad, GstPadProbeInfo*, gpointer) {
     return gst_pad_is_linked(pad) ? GST_PAD_PROBE_OK : GST_PAD_PROBE_DROP;
-}
-
-ComPtr<IBaseFilter> FilterOfPin(IPin* pin) {
-    PIN_INFO info{};
-    if (!pin || FAILED(pin->QueryPinInfo(&info))) return nullptr;
-    return ComPtr<IBaseFilter>::Attach(info.pFilter);
-}
-
-PIN_DIRECTION DirectionOf(IPin* pin) {
-    PIN_DIRECTION d = PINDIR_INPUT;
-    pin->QueryDirection(&d);
-    return d;
-}
-
-std::vector<ComPtr<IPin>> PinsOf(IBaseFilter* filter) {
-    std::vector<ComPtr<IPin>> pins;
-    ComPtr<IEnumPins> e;
-    if (!filter || FAILED(filter->EnumPins(e.ReleaseAndGetAddressOf()))) return pins;
-    IPin* pin = nullptr;
-    while (e->Next(1, &pin, nullptr) == S_OK) pins.push_back(ComPtr<IPin>::Attach(pin));
-    return pins;
-}
-
-bool IsConnected(IPin* pin) {
-    ComPtr<IPin> peer;
-    return SUCCEEDED(pin->ConnectedTo(peer.ReleaseAndGetAddressOf()));
 }
 
 // The major type a pin delivers, from its first media type.

@@ -1,4 +1,5 @@
 #include "platform/media/virtual_card/crossbar_state.h"
+#include "platform/media/capture_constants.h"
 
 #include <cassert>
 #include <utility>

@@ -8,6 +8,7 @@
 //   United States, cable (standard plan): 1 at 73.25 MHz, 2-13 as broadcast, 14-22 from
 //     121.25 MHz, 23-94 from 217.25 MHz, 95-99 from 91.25 MHz, 100-125 from 649.25 MHz.
 #include "platform/media/virtual_card/frequency_table.h"
+#include "platform/media/capture_constants.h"
 
 #include <span>
 

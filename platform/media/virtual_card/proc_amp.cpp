@@ -1,4 +1,5 @@
 #include "platform/media/virtual_card/proc_amp.h"
+#include "platform/media/capture_constants.h"
 
 namespace media {
 namespace {

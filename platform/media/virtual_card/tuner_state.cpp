@@ -1,4 +1,5 @@
 #include "platform/media/virtual_card/tuner_state.h"
+#include "platform/media/capture_constants.h"
 
 #include <algorithm>
 #include <limits>

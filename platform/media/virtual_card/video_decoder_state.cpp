@@ -1,4 +1,5 @@
 #include "platform/media/virtual_card/video_decoder_state.h"
+#include "platform/media/capture_constants.h"
 
 #include <bit>
 

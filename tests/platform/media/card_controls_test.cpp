@@ -6,6 +6,7 @@
 #include "platform/media/virtual_card/proc_amp.h"
 #include "platform/media/virtual_card/tv_audio_state.h"
 #include "platform/media/virtual_card/video_decoder_state.h"
+#include "platform/media/capture_constants.h"
 
 namespace media {
 namespace {

@@ -5,11 +5,18 @@
 #include <cstddef>
 
 #include "platform/com/com_object.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/device_enum.h"
+#include "platform/media/interfaces/filter_registration.h"
+#include "platform/media/interfaces/property_pages.h"
+#include "platform/media/interfaces/stream_config.h"
+#include "platform/media/interfaces/tv_hardware.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/filters.h"
 #include "platform/media/interfaces/grabber.h"
+#include "platform/media/interfaces/file_writing.h"
 
 // Structures whose bytes cross module and file boundaries keep the platform's 64-bit layout.
 static_assert(sizeof(ALLOCATOR_PROPERTIES) == 16);

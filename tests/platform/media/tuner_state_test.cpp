@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/media/virtual_card/frequency_table.h"
+#include "platform/media/capture_constants.h"
 
 namespace media {
 namespace {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "tests/platform/media/pipeline_harness.h"
+#include "platform/media/capture_constants.h"
 
 namespace media {
 namespace {

@@ -10,6 +10,7 @@
 #include "platform/media/interfaces/clsids.h"
 #include "platform/registry/registry.h"
 #include "tests/support/temp_environment.h"
+#include "platform/media/interfaces/filter_registration.h"
 
 namespace {
 

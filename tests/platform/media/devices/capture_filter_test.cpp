@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/task_memory.h"
-#include "platform/media/capture_filters/capture_filter_base.h"
+#include "platform/media/capture_filters/capture_pin.h"
 #include "platform/media/capture_filters/capture_filters.h"
 #include "platform/media/devices/virtual_devices.h"
 #include "platform/media/interfaces/gst_filter.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/support/unknown_conformance.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/property_set.h"
+#include "platform/media/interfaces/stream_config.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media::test {
 namespace {

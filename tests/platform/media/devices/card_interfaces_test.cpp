@@ -9,6 +9,9 @@
 #include "platform/media/interfaces/gst_filter.h"
 #include "platform/media/virtual_card/card_formats.h"
 #include "tests/platform/media/devices/device_fixture.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media::test {
 namespace {

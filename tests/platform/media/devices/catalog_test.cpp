@@ -8,6 +8,7 @@
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/support/real_devices.h"
 #include "tests/support/unknown_conformance.h"
+#include "platform/media/interfaces/device_enum.h"
 
 namespace media::test {
 namespace {

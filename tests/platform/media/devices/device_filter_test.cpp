@@ -10,6 +10,9 @@
 #include "platform/media/interfaces/gst_filter.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/platform/media/pipeline_harness.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/stream_config.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 extern "C" {
 struct StandInDevice {

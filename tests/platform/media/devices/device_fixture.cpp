@@ -7,6 +7,10 @@
 #include "platform/com/task_memory.h"
 #include "platform/com/wide_text.h"
 #include "platform/media/devices/device_catalog.h"
+#include "platform/com/moniker.h"
+#include "platform/media/interfaces/device_enum.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/property_set.h"
 
 namespace media::test {
 

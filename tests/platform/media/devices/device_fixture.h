@@ -9,8 +9,8 @@
 
 #include "platform/com/com_runtime.h"
 #include "platform/com/moniker.h"
-#include "platform/media/interfaces/capture.h"
 #include "tests/support/temp_environment.h"
+#include "platform/media/interfaces/filters.h"
 
 namespace media::test {
 

@@ -14,6 +14,8 @@
 #include "platform/media/interfaces/grabber.h"
 #include "platform/media/interfaces/gst_filter.h"
 #include "tests/platform/media/devices/device_fixture.h"
+#include "platform/media/interfaces/dv_splitter.h"
+#include "platform/media/interfaces/filters.h"
 
 namespace media::test {
 namespace {

@@ -9,6 +9,8 @@
 #include "platform/media/interfaces/gst_filter.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/platform/media/pipeline_harness.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/stream_config.h"
 
 namespace media::test {
 namespace {

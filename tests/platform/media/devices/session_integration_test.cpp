@@ -9,6 +9,10 @@
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/grabber.h"
 #include "tests/platform/media/devices/device_fixture.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/stream_config.h"
+#include "platform/media/interfaces/tv_hardware.h"
 
 namespace media::test {
 namespace {

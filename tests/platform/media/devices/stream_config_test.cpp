@@ -5,6 +5,9 @@
 
 #include "platform/media/devices/virtual_devices.h"
 #include "tests/platform/media/devices/device_fixture.h"
+#include "platform/media/capture_constants.h"
+#include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/stream_config.h"
 
 namespace media::test {
 namespace {

@@ -2,7 +2,8 @@
 // ControlStream.
 #include <gtest/gtest.h>
 
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/property_set.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/grabber.h"

@@ -8,7 +8,8 @@
 
 #include "platform/com/task_memory.h"
 #include "platform/media/devices/device_catalog.h"
-#include "platform/media/interfaces/capture.h"
+#include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/dv_splitter.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/grabber.h"
