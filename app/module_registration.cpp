@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "common/identifiers.h"
+#include "common/module_interfaces.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/hresult.h"
 #include "platform/com/wide_text.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/identifiers.h"
+#include "common/module_interfaces.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/hresult.h"
 #include "platform/com/unknown.h"

@@ -16,7 +16,7 @@
 #include "app/message_bar.h"
 #include "app/splash_window.h"
 #include "app/window_state.h"
-#include "common/identifiers.h"
+#include "common/module_interfaces.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/unknown.h"
 #include "platform/system/profile_directory.h"
