@@ -3,6 +3,8 @@
 #include <gst/audio/audio.h>
 #include <gst/video/video.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -77,10 +79,25 @@ bool ReadVideoBlock(const AM_MEDIA_TYPE& type, VideoBlock* block) {
     return false;
 }
 
+// The longest frame duration (100 ns units, about 214 s) carried between the two: 10^7 over
+// it is still a fraction of gint terms. Longer ones are treated as unknown both ways.
+constexpr REFERENCE_TIME kLongestFrameDuration = G_MAXINT;
+
+REFERENCE_TIME FrameDuration(gint n, gint d) {
+    if (n <= 0 || d <= 0) return 0;
+    const auto duration = static_cast<REFERENCE_TIME>(
+        gst_util_uint64_scale_round(10'000'000, static_cast<guint64>(d), static_cast<guint64>(n)));
+    return duration <= kLongestFrameDuration ? duration : 0;
+}
+
+// A framerate whose frame duration is exactly avgTimePerFrame: the standard rate GStreamer
+// guesses (30000/1001 for 333667) where it rounds to that duration, else 10^7/avgTimePerFrame.
+// A guess that is only close would change the duration on the way back.
 void SetFramerate(GstCaps* caps, REFERENCE_TIME avgTimePerFrame) {
-    if (avgTimePerFrame <= 0) return;
+    if (avgTimePerFrame <= 0 || avgTimePerFrame > kLongestFrameDuration) return;
     gint n = 0, d = 1;
-    if (!gst_video_guess_framerate(static_cast<GstClockTime>(avgTimePerFrame) * 100, &n, &d)) {
+    if (!gst_video_guess_framerate(static_cast<GstClockTime>(avgTimePerFrame) * 100, &n, &d) ||
+        FrameDuration(n, d) != avgTimePerFrame) {
         n = 10'000'000;
         d = static_cast<gint>(avgTimePerFrame);
     }
@@ -91,8 +108,9 @@ GstCaps* VideoCaps(const AM_MEDIA_TYPE& type) {
     VideoBlock block;
     if (!ReadVideoBlock(type, &block)) return nullptr;
     const LONG width = block.header->biWidth;
-    const LONG height = block.header->biHeight < 0 ? -block.header->biHeight : block.header->biHeight;
-    if (width <= 0 || height <= 0) return nullptr;
+    // The most negative biHeight has no positive counterpart in a LONG: refused with the rest.
+    const std::int64_t height = std::abs(static_cast<std::int64_t>(block.header->biHeight));
+    if (width <= 0 || height <= 0 || height > G_MAXINT) return nullptr;
     GstCaps* caps = nullptr;
     if (const RawVideo* raw = RawBySubtype(type.subtype)) {
         caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, raw->gstFormat, nullptr);
@@ -103,7 +121,7 @@ GstCaps* VideoCaps(const AM_MEDIA_TYPE& type) {
     } else {
         return nullptr;
     }
-    gst_caps_set_simple(caps, "width", G_TYPE_INT, width, "height", G_TYPE_INT, height, nullptr);
+    gst_caps_set_simple(caps, "width", G_TYPE_INT, width, "height", G_TYPE_INT, static_cast<gint>(height), nullptr);
     SetFramerate(caps, block.avgTimePerFrame);
     return caps;
 }
@@ -124,7 +142,8 @@ GstCaps* AudioCaps(const AM_MEDIA_TYPE& type) {
         return nullptr;
     WAVEFORMATEX wfx;
     std::memcpy(&wfx, type.pbFormat, sizeof wfx);
-    if (wfx.nChannels == 0 || wfx.nSamplesPerSec == 0) return nullptr;
+    // A rate beyond a gint would turn into a negative caps rate.
+    if (wfx.nChannels == 0 || wfx.nSamplesPerSec == 0 || wfx.nSamplesPerSec > G_MAXINT) return nullptr;
     const char* format = nullptr;
     if (type.subtype == MEDIASUBTYPE_PCM && wfx.wFormatTag == WAVE_FORMAT_PCM) {
         format = wfx.wBitsPerSample == 8    ? "U8"
@@ -156,9 +175,8 @@ Block* NewFormat(AM_MEDIA_TYPE* type, const GUID& formatType) {
 
 REFERENCE_TIME FrameDuration(const GstStructure* s) {
     gint n = 0, d = 0;
-    if (!gst_structure_get_fraction(s, "framerate", &n, &d) || n <= 0 || d <= 0) return 0;
-    return static_cast<REFERENCE_TIME>(gst_util_uint64_scale_round(10'000'000, static_cast<guint64>(d),
-                                                                   static_cast<guint64>(n)));
+    if (!gst_structure_get_fraction(s, "framerate", &n, &d)) return 0;
+    return FrameDuration(n, d);
 }
 
 HRESULT FillVideo(const GstStructure* s, const GUID& subtype, WORD bitCount, DWORD compression, DWORD imageSize,

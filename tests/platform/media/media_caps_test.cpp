@@ -136,3 +136,85 @@ TEST(MediaCaps, BadInputIsRefused) {
 
 }  // namespace
 }  // namespace media
+
+namespace media {
+namespace {
+
+AM_MEDIA_TYPE VideoInfoType(const GUID& subtype, VIDEOINFOHEADER* vih) {
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Video;
+    type.subtype = subtype;
+    type.formattype = FORMAT_VideoInfo;
+    type.cbFormat = sizeof *vih;
+    type.pbFormat = reinterpret_cast<BYTE*>(vih);
+    return type;
+}
+
+// Frame durations from a media type must come back unchanged through caps.
+class FrameDurationRoundTrip : public ::testing::TestWithParam<REFERENCE_TIME> {};
+
+TEST_P(FrameDurationRoundTrip, SurvivesCapsAndBack) {
+    VIDEOINFOHEADER vih{};
+    vih.AvgTimePerFrame = GetParam();
+    vih.bmiHeader = {40, 640, 480, 1, 16, MakeFourcc('Y', 'U', 'Y', '2'), 640 * 480 * 2, 0, 0, 0, 0};
+    AM_MEDIA_TYPE type = VideoInfoType(MEDIASUBTYPE_YUY2, &vih);
+    GstCaps* caps = CapsFromMediaType(type);
+    ASSERT_NE(caps, nullptr);
+    AM_MEDIA_TYPE back;
+    ASSERT_EQ(MediaTypeFromCaps(caps, &back), S_OK);
+    EXPECT_EQ(reinterpret_cast<const VIDEOINFOHEADER*>(back.pbFormat)->AvgTimePerFrame, GetParam())
+        << gst_caps_to_string(caps);
+    FreeMediaType(back);
+    gst_caps_unref(caps);
+}
+
+// 333500 is within GStreamer's guessing distance of 30/1 but is not 30/1; 333667 and 400000 are
+// the standard rates; 2147483647 is the longest duration a framerate of gint terms can carry.
+INSTANTIATE_TEST_SUITE_P(Durations, FrameDurationRoundTrip,
+                         ::testing::Values(REFERENCE_TIME{333667}, REFERENCE_TIME{400000}, REFERENCE_TIME{333333},
+                                           REFERENCE_TIME{333500}, REFERENCE_TIME{1234567},
+                                           REFERENCE_TIME{2147483647}));
+
+TEST(MediaCaps, FrameDurationTooLongForAFramerateIsLeftOut) {
+    VIDEOINFOHEADER vih{};
+    vih.AvgTimePerFrame = (REFERENCE_TIME{1} << 32) + 65536;  // its low 32 bits alone would be 152 fps
+    vih.bmiHeader = {40, 640, 480, 1, 16, MakeFourcc('Y', 'U', 'Y', '2'), 640 * 480 * 2, 0, 0, 0, 0};
+    AM_MEDIA_TYPE type = VideoInfoType(MEDIASUBTYPE_YUY2, &vih);
+    GstCaps* caps = CapsFromMediaType(type);
+    ASSERT_NE(caps, nullptr);
+    EXPECT_FALSE(gst_structure_has_field(gst_caps_get_structure(caps, 0), "framerate")) << gst_caps_to_string(caps);
+    gst_caps_unref(caps);
+
+    GstCaps* slow = gst_caps_from_string("video/x-raw, format=YUY2, width=640, height=480, framerate=3/2147483647");
+    AM_MEDIA_TYPE fromSlow;
+    ASSERT_EQ(MediaTypeFromCaps(slow, &fromSlow), S_OK);
+    EXPECT_EQ(reinterpret_cast<const VIDEOINFOHEADER*>(fromSlow.pbFormat)->AvgTimePerFrame, 0)
+        << "a duration no framerate can carry back is unknown";
+    FreeMediaType(fromSlow);
+    gst_caps_unref(slow);
+}
+
+TEST(MediaCaps, MostNegativeHeightIsRefused) {
+    VIDEOINFOHEADER vih{};
+    vih.bmiHeader = {40, 640, INT32_MIN, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    AM_MEDIA_TYPE type = VideoInfoType(MEDIASUBTYPE_RGB32, &vih);
+    EXPECT_EQ(CapsFromMediaType(type), nullptr);
+}
+
+TEST(MediaCaps, SampleRateBeyondCapsRangeIsRefused) {
+    WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 2, 0x80000000u, 0, 4, 16, 0};
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Audio;
+    type.subtype = MEDIASUBTYPE_PCM;
+    type.formattype = FORMAT_WaveFormatEx;
+    type.cbFormat = sizeof wfx;
+    type.pbFormat = reinterpret_cast<BYTE*>(&wfx);
+    EXPECT_EQ(CapsFromMediaType(type), nullptr) << "a negative caps rate would not convert back";
+    wfx.nSamplesPerSec = 48000;
+    GstCaps* caps = CapsFromMediaType(type);
+    ASSERT_NE(caps, nullptr);
+    gst_caps_unref(caps);
+}
+
+}  // namespace
+}  // namespace media
