@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/com/little_endian.h"
+
 namespace {
 
 class Writer {
@@ -23,10 +25,8 @@ public:
     explicit Reader(std::span<const BYTE> bytes) : bytes_(bytes) {}
     bool Get(LONG& value) {
         if (bytes_.size() - offset_ < 4) return false;
-        std::uint32_t u = 0;
-        for (int i = 3; i >= 0; --i) u = (u << 8) | bytes_[offset_ + static_cast<std::size_t>(i)];
+        value = static_cast<LONG>(LoadLittleEndian<std::uint32_t>(bytes_.data() + offset_));
         offset_ += 4;
-        value = static_cast<LONG>(u);
         return true;
     }
     bool Get(UINT& value) {

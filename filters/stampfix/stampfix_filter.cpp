@@ -4,6 +4,7 @@
 #include <new>
 
 #include "filters/stampfix/module_objects.h"
+#include "platform/com/little_endian.h"
 #include "platform/com/task_memory.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/filter_registration.h"
@@ -35,14 +36,6 @@ REFERENCE_TIME WrappingMul(std::uint64_t a, REFERENCE_TIME b) {
     return static_cast<REFERENCE_TIME>(a * static_cast<std::uint64_t>(b));
 }
 
-void PutLittleEndian(BYTE* out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[i] = static_cast<BYTE>(value >> (8 * i));
-}
-std::uint64_t GetLittleEndian(const BYTE* in, int bytes) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i) value |= static_cast<std::uint64_t>(in[i]) << (8 * i);
-    return value;
-}
 
 WCHAR kUnnamedPin[] = u"";
 const AMOVIESETUP_MEDIATYPE sudPinTypes = {&MEDIATYPE_Video, &GUID_NULL};
@@ -165,8 +158,8 @@ HRESULT CStampfixFilter::WriteToStream(IStream* stream) {
     BYTE data[kPersistedBytes];
     {
         std::lock_guard lock(m_Lock);
-        PutLittleEndian(data, static_cast<std::uint32_t>(m_bFixedTimePerFrame), 4);
-        PutLittleEndian(data + 4, static_cast<std::uint64_t>(m_rtTimePerFrame.load()), 8);
+        StoreLittleEndian(data, static_cast<std::uint32_t>(m_bFixedTimePerFrame));
+        StoreLittleEndian(data + 4, static_cast<std::uint64_t>(m_rtTimePerFrame.load()));
     }
     return WriteExactly(stream, data, sizeof data);
 }
@@ -177,10 +170,10 @@ HRESULT CStampfixFilter::ReadFromStream(IStream* stream) {
     BYTE data[kPersistedBytes];
     const HRESULT hr = ReadExactly(stream, data, sizeof data);
     if (FAILED(hr)) return hr;
-    const auto interval = static_cast<REFERENCE_TIME>(GetLittleEndian(data + 4, 8));
+    const auto interval = static_cast<REFERENCE_TIME>(LoadLittleEndian<std::uint64_t>(data + 4));
     if (interval < 0) return E_INVALIDARG;
     std::lock_guard lock(m_Lock);
-    m_bFixedTimePerFrame = static_cast<BOOL>(static_cast<std::uint32_t>(GetLittleEndian(data, 4)));
+    m_bFixedTimePerFrame = static_cast<BOOL>(LoadLittleEndian<std::uint32_t>(data));
     m_rtTimePerFrame.store(interval);
     return S_OK;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/com/little_endian.h"
 #include "platform/system/codepage.h"
 
 namespace registry {
@@ -384,8 +385,7 @@ void AppendValue(const RegFileValue& value, std::string* out) {
     if (auto text = PlainStringText(value)) {
         AppendQuotedText(*text, false, out);
     } else if (value.type == kTypeDword && value.data.size() == 4) {
-        std::uint32_t number = 0;
-        for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
+        const auto number = LoadLittleEndian<std::uint32_t>(reinterpret_cast<const unsigned char*>(value.data.data()));
         char digits[9];
         std::snprintf(digits, sizeof digits, "%08x", number);
         *out += "dword:";

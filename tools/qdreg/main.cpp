@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/little_endian.h"
 #include "platform/registry/registry.h"
 #include "platform/system/codepage.h"
 
@@ -134,8 +135,7 @@ std::string TypeName(DWORD type) {
 std::string ShowData(DWORD type, const std::string& data) {
     char buffer[64];
     if (type == REG_DWORD && data.size() == 4) {
-        DWORD number = 0;
-        for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(data[static_cast<std::size_t>(i)]);
+        const DWORD number = LoadLittleEndian<DWORD>(reinterpret_cast<const unsigned char*>(data.data()));
         std::snprintf(buffer, sizeof buffer, "0x%x (%u)", number, number);
         return buffer;
     }
