@@ -3,6 +3,7 @@
 // a module offers.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,15 @@ using DllGetClassObjectFunction = HRESULT (*)(REFCLSID clsid, REFIID riid, void*
 using DllCanUnloadNowFunction = HRESULT (*)();
 using DllRegisterServerFunction = HRESULT (*)();
 using DllUnregisterServerFunction = HRESULT (*)();
+
+// The module file registered as clsid's in-process server (the default value of
+// HKEY_CLASSES_ROOT\CLSID\{clsid}\InprocServer32); nothing when there is none.
+std::optional<std::string> RegisteredServerModule(REFCLSID clsid);
+// Loads the module at `path` (kept mapped, as modules always are) and calls its
+// DllRegisterServer, or DllUnregisterServer when `unregister` is set, inside CoInitialize.
+// CO_E_DLLNOTFOUND when it cannot be loaded (`loadError`, when given, says why),
+// HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND) without the export; otherwise the export's result.
+HRESULT CallServerRegistration(const std::string& path, bool unregister, std::string* loadError = nullptr);
 
 // Test hooks. An override wins over every other source of the class; a null factory makes
 // the class look unregistered (REGDB_E_CLASSNOTREG).

@@ -41,9 +41,9 @@ private:
     HKEY key_ = nullptr;
 };
 
-// The default value of CLSID\{clsid}\InprocServer32 in UTF-8; nothing when the class has
-// no in-process server registered.
-std::optional<std::string> RegisteredModulePath(REFCLSID clsid) {
+}  // namespace
+
+std::optional<std::string> RegisteredServerModule(REFCLSID clsid) {
     const std::u16string subKey = u"CLSID\\" + Utf8ToWide(GuidToString(clsid)) + u"\\InprocServer32";
     RegistryKey key;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS) return {};
@@ -58,6 +58,24 @@ std::optional<std::string> RegisteredModulePath(REFCLSID clsid) {
     path.resize(WideView(path.c_str()).size());
     return WideToUtf8(path);
 }
+
+HRESULT CallServerRegistration(const std::string& path, bool unregister, std::string* loadError) {
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE);
+    if (!module) {
+        if (loadError) *loadError = dlerror();
+        return CO_E_DLLNOTFOUND;
+    }
+    auto entry = reinterpret_cast<DllRegisterServerFunction>(
+        dlsym(module, unregister ? "DllUnregisterServer" : "DllRegisterServer"));
+    if (!entry) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    // A module may create objects while it registers (the filter mapper, for instance).
+    const HRESULT init = CoInitialize(nullptr);
+    const HRESULT hr = entry();
+    if (SUCCEEDED(init)) CoUninitialize();
+    return hr;
+}
+
+namespace {
 
 // The loaded module for path, loading it on first use. dlopen runs without the table lock,
 // so a module's initialisers may call back into the runtime.
@@ -90,7 +108,7 @@ HRESULT LoadModule(const std::string& path, LoadedModule* module) {
 }  // namespace
 
 HRESULT GetClassObjectFromModule(REFCLSID clsid, REFIID riid, void** object) {
-    const std::optional<std::string> path = RegisteredModulePath(clsid);
+    const std::optional<std::string> path = RegisteredServerModule(clsid);
     if (!path) return REGDB_E_CLASSNOTREG;
     LoadedModule module;
     if (const HRESULT hr = LoadModule(*path, &module); FAILED(hr)) return hr;

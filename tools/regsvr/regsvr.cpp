@@ -1,7 +1,5 @@
 // Registers an in-process module (DllRegisterServer) or removes its registration
 // (DllUnregisterServer, with -u). Exit code 0 only when the export succeeded.
-#include <dlfcn.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -73,21 +71,16 @@ int main(int argc, char** argv) {
     std::string path;
     if (!AbsolutePath(args.module, &path)) return kFailed;
 
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE);
-    if (!module) {
-        std::fprintf(stderr, "regsvr: cannot load %s: %s\n", path.c_str(), dlerror());
+    const char* exportName = args.unregister ? "DllUnregisterServer" : "DllRegisterServer";
+    std::string loadError;
+    const HRESULT hr = CallServerRegistration(path, args.unregister, &loadError);
+    if (hr == CO_E_DLLNOTFOUND) {
+        std::fprintf(stderr, "regsvr: cannot load %s: %s\n", path.c_str(), loadError.c_str());
         return kFailed;
     }
-    const char* exportName = args.unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    auto entry = reinterpret_cast<DllRegisterServerFunction>(dlsym(module, exportName));
-    if (!entry) {
+    if (hr == HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND)) {
         std::fprintf(stderr, "regsvr: %s has no export %s\n", path.c_str(), exportName);
         return kFailed;
     }
-
-    // A module may create objects while registering (the filter mapper, for instance).
-    const HRESULT init = CoInitialize(nullptr);
-    const HRESULT hr = entry();
-    if (SUCCEEDED(init)) CoUninitialize();
     return Report(exportName, path, hr);
 }
