@@ -26,5 +26,5 @@ fi
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DQD_BUILD_FUZZERS=ON -DQD_BUILD_TESTS=OFF -DQD_BUILD_APP=OFF >/dev/null
-cmake --build build/fuzz
+cmake --build build/fuzz --target fuzzers
 scripts/fuzz-smoke.sh build/fuzz "${FUZZ_SECONDS:-15}"

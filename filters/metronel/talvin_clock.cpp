@@ -44,20 +44,9 @@ REFERENCE_TIME CTalvinClock::GetPrivateTime() {
     // Modulo 2^32 and read as signed, so one wrap of the tick counter passes unnoticed.
     const auto elapsedMs = static_cast<std::int32_t>(now - m_dwPrevTick);
     m_rtRawTime += static_cast<REFERENCE_TIME>(elapsedMs) * 10000;
-    m_rtScaledTime = ScaledTime();
+    m_rtScaledTime = m_bSpeedEnabled.load() ? ScaleTime(m_rtRawTime, m_dSpeed.load()) : m_rtRawTime;
     m_dwPrevTick = now;
     return m_rtScaledTime;
-}
-
-REFERENCE_TIME CTalvinClock::ScaledTime() const {
-    // Deltas move the raw time modulo 2^64, so the difference is taken the same way.
-    const auto rawSince = static_cast<REFERENCE_TIME>(static_cast<std::uint64_t>(m_rtRawTime) -
-                                                      static_cast<std::uint64_t>(m_rtRawAtSpeedChange));
-    const REFERENCE_TIME scaledSince = m_bSpeedEnabled.load() ? ScaleTime(rawSince, m_dSpeed.load()) : rawSince;
-    REFERENCE_TIME scaled = 0;
-    if (__builtin_add_overflow(m_rtScaledAtSpeedChange, scaledSince, &scaled))
-        return scaledSince > 0 ? MAXLONGLONG : -MAXLONGLONG - 1;
-    return scaled;
 }
 
 HRESULT CTalvinClock::SetClockDelta(REFERENCE_TIME rtDelta) {
@@ -75,11 +64,6 @@ HRESULT CTalvinClock::GetClassID(CLSID* classId) {
 }
 
 HRESULT CTalvinClock::put_Speed(double dSpeed, BOOL bEnable) {
-    std::lock_guard lock(m_Lock);
-    // The time so far runs at the old speed; only what follows runs at the new one.
-    GetPrivateTime();
-    m_rtRawAtSpeedChange = m_rtRawTime;
-    m_rtScaledAtSpeedChange = m_rtScaledTime;
     m_dSpeed.store(dSpeed);
     m_bSpeedEnabled.store(bEnable);
     return S_OK;

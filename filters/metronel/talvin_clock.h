@@ -1,6 +1,7 @@
 // CTalvinClock: a reference clock counting from its creation on the millisecond tick
-// counter, running at an adjustable speed and moved by a delta. A change of speed applies to
-// the time from the change on: the clock goes on from where it was, at the new rate.
+// counter, whose whole count can be scaled by a speed factor and moved by a delta. The
+// program sets the speed right after creating the clock; a change while it runs rescales the
+// whole count, and a jump back is hidden by the clock's monotonic clamp.
 #pragma once
 
 #include <atomic>
@@ -31,17 +32,10 @@ protected:
     REFERENCE_TIME GetPrivateTime() override;
 
 private:
-    // The scaled time for the current raw time: the time at the last speed change plus the
-    // raw time since, at the current speed.
-    REFERENCE_TIME ScaledTime() const;
-
     REFERENCE_TIME m_rtRawTime = 0;
     DWORD m_dwPrevTick = 0;
     REFERENCE_TIME m_rtScaledTime = 0;
-    // Raw and scaled time when the speed last changed (under the clock lock).
-    REFERENCE_TIME m_rtRawAtSpeedChange = 0;
-    REFERENCE_TIME m_rtScaledAtSpeedChange = 0;
-    // Written under the clock lock; get_Speed reads them without it.
+    // Set without the clock lock from any thread, read at the next time computation.
     std::atomic<double> m_dSpeed{1.0};
     std::atomic<BOOL> m_bSpeedEnabled{FALSE};
 };

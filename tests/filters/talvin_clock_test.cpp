@@ -65,26 +65,30 @@ TEST_F(TalvinClockTest, SpeedSetAtCreationScalesTheCountWithTruncation) {
     EXPECT_EQ(0, ScaleTime(1000, std::numeric_limits<double>::quiet_NaN()));
 }
 
-TEST_F(TalvinClockTest, SpeedChangedWhileRunningGoesOnFromTheTimeReachedAtTheNewRate) {
+// A speed set while the clock runs scales the whole count: a faster speed moves the time on
+// at once, and a slower one is held at the time already handed out until the scaled count
+// passes it.
+TEST_F(TalvinClockTest, SpeedChangedWhileRunningRescalesTheWholeCount) {
     Advance(5000);
     EXPECT_EQ(50000000, Time());
     clock->put_Speed(2.0, TRUE);
-    EXPECT_EQ(50000000, Time(S_FALSE));  // no jump at the change: the time has not moved
+    EXPECT_EQ(100000000, Time());  // 5 s counted twice
     Advance(1000);
-    EXPECT_EQ(70000000, Time());  // 1 s at double speed
+    EXPECT_EQ(120000000, Time());
     clock->put_Speed(0.5, TRUE);
-    EXPECT_EQ(70000000, Time(S_FALSE));
-    Advance(2000);
-    EXPECT_EQ(80000000, Time());  // 2 s at half speed, and never held back
+    EXPECT_EQ(120000000, Time(S_FALSE));  // 6 s at half speed is 3 s: held where it was
+    Advance(18000);
+    EXPECT_EQ(120000000, Time(S_FALSE));  // 24 s at half speed is exactly the time handed out
+    Advance(2);
+    EXPECT_EQ(120010000, Time());
     clock->put_Speed(0.5, FALSE);
-    Advance(1000);
-    EXPECT_EQ(90000000, Time());  // disabled: back to the plain rate from where it was
+    EXPECT_EQ(240020000, Time());  // disabled: the plain count
 }
 
-TEST_F(TalvinClockTest, SpeedChangeTakesTheTimeUpToTheChangeAtTheOldRate) {
+TEST_F(TalvinClockTest, SpeedChangeAppliesToTimeCountedBeforeItWasRead) {
     clock->put_Speed(2.0, TRUE);
     Advance(1000);  // not yet read when the speed changes
-    clock->put_Speed(1.0, TRUE);
+    clock->put_Speed(1.5, TRUE);
     Advance(1000);
     EXPECT_EQ(30000000, Time());
 }
