@@ -31,7 +31,7 @@ const VideoCompressorInfo kVideo[] = {
     // DV carries only its own frame: NTSC 720x480 at 29.97 frames per second, 4:1:1.
     {"avenc_dvvideo", u"DV", MakeFourcc('d', 'v', 's', 'd'),
      "video/x-raw, format=(string)Y41B, width=(int)720, height=(int)480, framerate=(fraction)30000/1001, "
-     "pixel-aspect-ratio=(fraction)10/11",
+     "pixel-aspect-ratio=(fraction)8/9",
      "video/x-dv, systemstream=(boolean)false", nullptr, 0, nullptr, nullptr, {}, u"DV video (libav)"},
 };
 
@@ -51,20 +51,20 @@ const AudioCompressorInfo kAudio[] = {
 };
 
 const EffectInfo kEffects[] = {
-    {"videobalance", u"Picture Controls", true, EffectList::VideoEffects, "sink", "src", true},
-    {"videoflip", u"Flip and Rotate", true, EffectList::VideoEffects, "sink", "src", true},
-    {"deinterlace", u"Deinterlace", true, EffectList::VideoEffects, "sink", "src", true},
-    {"gamma", u"Gamma", true, EffectList::VideoEffects, "sink", "src", true},
-    {"videomedian", u"Median Denoise", true, EffectList::VideoEffects, "sink", "src", true},
-    {"timeoverlay", u"Time Overlay", true, EffectList::FiltersOnly, "video_sink", "src", true},
-    {"textoverlay", u"Text Overlay", true, EffectList::FiltersOnly, "video_sink", "src", true},
-    {"audioamplify", u"Amplify", false, EffectList::AudioEffects, "sink", "src", true},
-    {"equalizer-10bands", u"Equalizer (10 bands)", false, EffectList::AudioEffects, "sink", "src", true},
-    {"audiodynamic", u"Dynamic Range", false, EffectList::AudioEffects, "sink", "src", true},
-    {"audioecho", u"Echo", false, EffectList::AudioEffects, "sink", "src", true},
-    {"audiopanorama", u"Panorama", false, EffectList::AudioEffects, "sink", "src", true},
+    {"videobalance", u"Picture Controls", true, EffectList::VideoEffects, "sink", "src", true, nullptr},
+    {"videoflip", u"Flip and Rotate", true, EffectList::VideoEffects, "sink", "src", true, nullptr},
+    {"deinterlace", u"Deinterlace", true, EffectList::VideoEffects, "sink", "src", true, "fields=top"},
+    {"gamma", u"Gamma", true, EffectList::VideoEffects, "sink", "src", true, nullptr},
+    {"videomedian", u"Median Denoise", true, EffectList::VideoEffects, "sink", "src", true, nullptr},
+    {"timeoverlay", u"Time Overlay", true, EffectList::FiltersOnly, "video_sink", "src", true, nullptr},
+    {"textoverlay", u"Text Overlay", true, EffectList::FiltersOnly, "video_sink", "src", true, nullptr},
+    {"audioamplify", u"Amplify", false, EffectList::AudioEffects, "sink", "src", true, nullptr},
+    {"equalizer-10bands", u"Equalizer (10 bands)", false, EffectList::AudioEffects, "sink", "src", true, nullptr},
+    {"audiodynamic", u"Dynamic Range", false, EffectList::AudioEffects, "sink", "src", true, nullptr},
+    {"audioecho", u"Echo", false, EffectList::AudioEffects, "sink", "src", true, nullptr},
+    {"audiopanorama", u"Panorama", false, EffectList::AudioEffects, "sink", "src", true, nullptr},
     {"webrtcdsp", u"Noise Suppression and Echo Cancelling", false, EffectList::AudioCaptureEffects, "sink", "src",
-     false},
+     false, "echo-cancel=false"},
 };
 
 template <typename Info>

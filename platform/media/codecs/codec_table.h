@@ -59,6 +59,7 @@ struct EffectInfo {
     const char* inputPad;   // the element's pads that become the filter's pins
     const char* outputPad;
     bool inFilterList;      // also offered among the filters usable in chains
+    const char* initialSettings;  // "property=value" set on a new filter, or null
 };
 
 std::span<const VideoCompressorInfo> VideoCompressors();
