@@ -12,8 +12,6 @@
 #include "platform/media/interfaces/filters.h"
 #include "platform/media/interfaces/property_pages.h"
 
-QD_BIND_IID(CPersistStream, IID_IPersistStream);
-
 class CStampfixFilter final
     : public ComExtend<CTransInPlaceFilter, IStampfix, ISpecifyPropertyPages, CPersistStream> {
 public:

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/com/task_memory.h"
+#include "platform/media/compressed_caps.h"
 
 namespace media {
 namespace {
@@ -265,10 +266,11 @@ HRESULT FromAudio(const GstStructure* s, AM_MEDIA_TYPE* type) {
 }  // namespace
 
 GstCaps* CapsFromMediaType(const AM_MEDIA_TYPE& type) {
-    if (type.majortype == MEDIATYPE_Video) return VideoCaps(type);
-    if (type.majortype == MEDIATYPE_Interleaved) return InterleavedDvCaps(type);
-    if (type.majortype == MEDIATYPE_Audio) return AudioCaps(type);
-    return nullptr;
+    GstCaps* caps = nullptr;
+    if (type.majortype == MEDIATYPE_Video) caps = VideoCaps(type);
+    if (type.majortype == MEDIATYPE_Interleaved) caps = InterleavedDvCaps(type);
+    if (type.majortype == MEDIATYPE_Audio) caps = AudioCaps(type);
+    return caps ? caps : CompressedCapsFromMediaType(type);
 }
 
 HRESULT MediaTypeFromCaps(const GstCaps* caps, AM_MEDIA_TYPE* type) {
@@ -290,6 +292,8 @@ HRESULT MediaTypeFromCaps(const GstCaps* caps, AM_MEDIA_TYPE* type) {
         hr = FromDv(s, type);
     } else if (name == "audio/x-raw") {
         hr = FromAudio(s, type);
+    } else {
+        return CompressedMediaTypeFromCaps(caps, type);
     }
     if (FAILED(hr)) {
         FreeMediaType(*type);

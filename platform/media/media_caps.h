@@ -10,8 +10,8 @@ namespace media {
 
 // Fixed caps of one structure for a media type: YUY2, UYVY, I420/IYUV, YV12, NV12, RGB24,
 // RGB32, RGB565, RGB555, MJPG and DV video (FORMAT_VideoInfo or FORMAT_VideoInfo2),
-// interleaved DV (FORMAT_DvInfo) and PCM or float audio (FORMAT_WaveFormatEx). Null for a
-// type it does not know or a format block too short for its format type.
+// interleaved DV (FORMAT_DvInfo), PCM or float audio (FORMAT_WaveFormatEx) and the compressed
+// formats of compressed_caps.h. Null for a type it does not know or a format block too short for its format type.
 GstCaps* CapsFromMediaType(const AM_MEDIA_TYPE& type);
 
 // A media type for the first structure of fixed caps; the format block comes from

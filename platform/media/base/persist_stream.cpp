@@ -47,8 +47,11 @@ HRESULT CPersistStream::Load(IStream* stream) {
     LONG version = 0;
     hr = ParseVersionText(text, &version);
     if (FAILED(hr)) return hr;
-    m_dwVersion.store(version);
-    return ReadFromStream(stream);
+    // A stream the filter refuses leaves the version of the last good one.
+    const LONG previous = m_dwVersion.exchange(version);
+    hr = ReadFromStream(stream);
+    if (FAILED(hr)) m_dwVersion.store(previous);
+    return hr;
 }
 
 HRESULT CPersistStream::Save(IStream* stream, BOOL clearDirty) {

@@ -35,6 +35,8 @@ private:
     std::atomic<LONG> m_dwVersion{0};
 };
 
+QD_BIND_IID(CPersistStream, IID_IPersistStream);
+
 // Reads exactly `size` bytes; a short stream is STG_E_READFAULT.
 HRESULT ReadExactly(IStream* stream, void* buffer, ULONG size);
 HRESULT WriteExactly(IStream* stream, const void* buffer, ULONG size);

@@ -98,6 +98,12 @@ LRESULT CBasePropertyPage::OnReceiveMessage(ui::Dialog* /*dialog*/, UINT /*messa
     return 0;
 }
 
+HRESULT CBasePropertyPage::SetTemplate(const ui::DialogTemplate& dialogTemplate) {
+    if (m_Dialog) return E_UNEXPECTED;
+    m_Template = dialogTemplate;
+    return S_OK;
+}
+
 void CBasePropertyPage::SetDirty() {
     m_bDirty = true;
     if (m_pPageSite) m_pPageSite->OnStatusChange(PROPPAGESTATUS_DIRTY);

@@ -39,6 +39,9 @@ protected:
     virtual LRESULT OnReceiveMessage(ui::Dialog* dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
     void SetDirty();  // marks the page dirty and tells the site
+    // Replaces the dialog template, for pages whose controls depend on the object they are
+    // given; only while the page is not active.
+    HRESULT SetTemplate(const ui::DialogTemplate& dialogTemplate);
 
     ui::Dialog* m_Dlg = nullptr;  // the active dialog, as handed to the handlers
     ComPtr<IPropertyPageSite> m_pPageSite;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/media/devices/codec_devices.h"
 #include "platform/media/devices/real_devices.h"
 #include "platform/media/devices/virtual_devices.h"
 #include "platform/com/moniker.h"
@@ -41,8 +42,19 @@ std::vector<DeviceEntry> CatalogEntries(REFCLSID category) {
     } else if (category == CLSID_AudioInputDeviceCategory) {
         if (!RealDevicesHidden()) Append(entries, RealAudioDevices());
         Append(entries, VirtualAudioDevices());
+    } else if (category == CLSID_VideoCompressorCategory) {
+        Append(entries, VideoCompressorEntries());
+    } else if (category == CLSID_AudioCompressorCategory) {
+        Append(entries, AudioCompressorEntries());
+    } else if (category == CLSID_LegacyAmFilterCategory) {
+        Append(entries, ChainFilterEntries());
+    } else if (category == DMOCATEGORY_VIDEO_EFFECT) {
+        Append(entries, VideoEffectEntries());
+    } else if (category == DMOCATEGORY_AUDIO_EFFECT) {
+        Append(entries, AudioEffectEntries());
+    } else if (category == DMOCATEGORY_AUDIO_CAPTURE_EFFECT) {
+        Append(entries, AudioCaptureEffectEntries());
     }
-    // Compressors, legacy filters and the three effect categories have no entries yet.
     return entries;
 }
 

@@ -31,7 +31,13 @@ public:
 };
 
 // The kinds of device this platform names; others are not its names at all.
-constexpr std::u16string_view kKinds[] = {u"v4l2", u"pulse", u"pipewire", u"alsa", u"virtual"};
+constexpr std::u16string_view kKinds[] = {u"v4l2", u"pulse", u"pipewire", u"alsa", u"virtual", u"cm", u"sw", u"dmo"};
+
+// Every category the catalogue lists, in the order a name is looked for.
+constexpr const CLSID* kCategories[] = {&CLSID_VideoInputDeviceCategory, &CLSID_AudioInputDeviceCategory,
+                                        &CLSID_VideoCompressorCategory,   &CLSID_AudioCompressorCategory,
+                                        &CLSID_LegacyAmFilterCategory,    &DMOCATEGORY_VIDEO_EFFECT,
+                                        &DMOCATEGORY_AUDIO_EFFECT,        &DMOCATEGORY_AUDIO_CAPTURE_EFFECT};
 
 // "@device:" + a known kind + ":" + a non-empty id.
 bool WellFormed(std::u16string_view name) {
@@ -62,7 +68,7 @@ HRESULT ParseDeviceDisplayName(IBindCtx*, LPCOLESTR name, ULONG* eaten, IMoniker
     *moniker = nullptr;
     const std::u16string_view text = WideView(name);
     if (!WellFormed(text)) return MK_E_SYNTAX;
-    for (const CLSID* category : {&CLSID_VideoInputDeviceCategory, &CLSID_AudioInputDeviceCategory}) {
+    for (const CLSID* category : kCategories) {
         for (const DeviceEntry& entry : CatalogEntries(*category)) {
             if (!WideEqualsIgnoreCase(entry.displayName, text)) continue;
             const HRESULT hr = CreateEntryMoniker(entry, moniker);

@@ -14,7 +14,7 @@ HRESULT CreateSystemDeviceEnum(IUnknown* outer, REFIID riid, void** object);
 HRESULT CreateMonikerEnumerator(std::vector<ComPtr<IMoniker>> monikers, IEnumMoniker** enumerator);
 
 // MkParseDisplayName's parser for "@device:<kind>:<id>" (kinds v4l2, pulse, pipewire, alsa,
-// virtual). A device present in the catalogue gives its full moniker; an absent one a
+// virtual; cm for compressors, sw for chain filters, dmo for effects). A device present in the catalogue gives its full moniker; an absent one a
 // moniker of that name that cannot bind (MK_E_NOOBJECT), so a caller can tell "not
 // installed" from "not a device name". MK_E_SYNTAX for another kind or a missing id.
 HRESULT ParseDeviceDisplayName(IBindCtx* bindContext, LPCOLESTR name, ULONG* eaten, IMoniker** moniker);

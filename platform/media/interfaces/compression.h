@@ -44,6 +44,30 @@ struct IAMVfwCompressDialogs : IUnknown {
     // With a null state, *stateSize receives the size needed.
     virtual HRESULT GetState(LPVOID state, int* stateSize) = 0;
     virtual HRESULT SetState(LPVOID state, int stateSize) = 0;
-    virtual HRESULT SendDriverMessage(int msg, LONG param1, LONG param2) = 0;
+    // The parameters are pointer-sized: ICM_GETINFO passes the address of an ICINFO, which a
+    // 32-bit value cannot hold on a 64-bit build. For ICM_GETINFO the answer is the number of
+    // bytes filled (0 when nothing was).
+    virtual HRESULT SendDriverMessage(int msg, LONG_PTR param1, LONG_PTR param2) = 0;
 };
+
+// A codec driver's description, as ICM_GETINFO fills it.
+struct ICINFO {
+    DWORD dwSize;
+    DWORD fccType;
+    DWORD fccHandler;
+    DWORD dwFlags;       // VIDCF_*
+    DWORD dwVersion;
+    DWORD dwVersionICM;
+    WCHAR szName[16];
+    WCHAR szDescription[128];
+    WCHAR szDriver[128];
+};
+static_assert(sizeof(ICINFO) == 568);
+
+inline constexpr int ICM_GETINFO = 0x5002;
+inline constexpr DWORD ICTYPE_VIDEO = 0x63646976;  // 'vidc'
+inline constexpr DWORD ICVERSION = 0x0104;
+inline constexpr DWORD VIDCF_QUALITY = 0x0001;
+inline constexpr DWORD VIDCF_CRUNCH = 0x0002;
+inline constexpr DWORD VIDCF_TEMPORAL = 0x0004;
 QD_DECLARE_IID(IAMVfwCompressDialogs, MakeGuid("d8d715a3-6e5e-11d0-b3f0-00aa003761c5"));
