@@ -2,10 +2,9 @@
 // bytes it receives, seeks included, to the file named with IFileSinkFilter2::SetFileName.
 //
 // The file is created when the graph starts; a file that cannot be created fails the start
-// with an error event. Both modes of SetMode leave a file that holds exactly this recording:
-// AM_FILE_OVERWRITE replaces an existing file, and without it an existing file is written from
-// its start and cut to what was written, since bytes of an older, longer recording left
-// behind the new one could be read as part of it. The mode is kept and reported.
+// with an error event. Both modes of SetMode replace an existing file, so the file holds
+// exactly this recording: bytes of an older, longer recording left behind the new one could be
+// read as part of it (a later RIFF part of an OpenDML file). The mode is kept and reported.
 #pragma once
 
 #include "platform/com/com_runtime.h"
