@@ -34,6 +34,8 @@ inline constexpr HRESULT MK_E_NOTBOUND = MakeHResult(0x800401E9);
 inline constexpr HRESULT STG_E_INVALIDFUNCTION = MakeHResult(0x80030001);
 inline constexpr HRESULT STG_E_MEDIUMFULL = MakeHResult(0x80030070);
 inline constexpr HRESULT STG_E_READFAULT = MakeHResult(0x8003001E);
+inline constexpr HRESULT STG_E_WRITEFAULT = MakeHResult(0x8003001D);
+inline constexpr HRESULT STG_E_CANTSAVE = MakeHResult(0x80030103);
 inline constexpr HRESULT STG_E_INVALIDPOINTER = MakeHResult(0x80030009);
 inline constexpr HRESULT DISP_E_TYPEMISMATCH = MakeHResult(0x80020005);
 

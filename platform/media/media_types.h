@@ -25,6 +25,9 @@ inline constexpr GUID MEDIATYPE_Audio = MakeGuid("73647561-0000-0010-8000-00aa00
 inline constexpr GUID MEDIATYPE_Interleaved = MakeGuid("73766169-0000-0010-8000-00aa00389b71");
 inline constexpr GUID MEDIATYPE_Stream = MakeGuid("e436eb83-524f-11ce-9f53-0020af0ba770");
 
+// Subtypes of byte streams.
+inline constexpr GUID MEDIASUBTYPE_Avi = MakeGuid("e436eb88-524f-11ce-9f53-0020af0ba770");
+
 // The subtype of a FOURCC: {XXXXXXXX-0000-0010-8000-00AA00389B71}.
 constexpr GUID FourccSubtype(DWORD fourcc) {
     GUID g = MakeGuid("00000000-0000-0010-8000-00aa00389b71");

@@ -7,6 +7,7 @@
 #include "platform/media/capture_builder/stream_gate.h"
 #include "platform/media/graph/graph_walk.h"
 #include "platform/media/interfaces/capture_builder.h"
+#include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/file_writing.h"
 #include "platform/media/interfaces/property_set.h"
 #include "platform/media/interfaces/stream_config.h"
@@ -138,11 +139,41 @@ public:
         return S_OK;
     }
 
-    // AVI files are written by the multiplexer and file writer of the recording graph.
-    HRESULT SetOutputFileName(const GUID*, LPCOLESTR, IBaseFilter** multiplexer, IFileSinkFilter** sink) override {
+    // An AVI file: the AVI multiplexer into a file writer. Any other type names the class of
+    // a multiplexer; one that writes its file itself (it answers IFileSinkFilter) is the sink.
+    HRESULT SetOutputFileName(const GUID* type, LPCOLESTR file, IBaseFilter** multiplexer,
+                              IFileSinkFilter** sink) override {
         if (multiplexer) *multiplexer = nullptr;
         if (sink) *sink = nullptr;
-        return E_NOTIMPL;
+        if (!type || !file) return E_POINTER;
+        if (!graph_) return E_UNEXPECTED;
+        ComPtr<IBaseFilter> mux;
+        HRESULT hr = CoCreateInstance(*type == MEDIASUBTYPE_Avi ? CLSID_AviDest : *type, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_PPV_ARGS(mux.ReleaseAndGetAddressOf()));
+        if (FAILED(hr)) return *type == MEDIASUBTYPE_Avi ? hr : E_INVALIDARG;
+        ComPtr<IFileSinkFilter> fileSink;
+        ComPtr<IBaseFilter> writer;
+        if (FAILED(mux->QueryInterface(IID_PPV_ARGS(fileSink.ReleaseAndGetAddressOf())))) {
+            hr = CoCreateInstance(CLSID_FileWriter, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(writer.ReleaseAndGetAddressOf()));
+            if (FAILED(hr)) return hr;
+            if (FAILED(hr = writer->QueryInterface(IID_PPV_ARGS(fileSink.ReleaseAndGetAddressOf())))) return hr;
+        }
+        if (FAILED(hr = fileSink->SetFileName(file, nullptr))) return hr;
+        if (FAILED(hr = graph_->AddFilter(mux.Get(), nullptr))) return hr;
+        if (writer) {
+            ComPtr<IPin> out = FirstFreePin(mux.Get(), PINDIR_OUTPUT);
+            hr = graph_->AddFilter(writer.Get(), nullptr);
+            ComPtr<IPin> in = SUCCEEDED(hr) ? FirstFreePin(writer.Get(), PINDIR_INPUT) : nullptr;
+            if (SUCCEEDED(hr)) hr = out && in ? graph_->ConnectDirect(out.Get(), in.Get(), nullptr) : VFW_E_CANNOT_CONNECT;
+            if (FAILED(hr)) {
+                graph_->RemoveFilter(writer.Get());
+                graph_->RemoveFilter(mux.Get());
+                return hr;
+            }
+        }
+        if (multiplexer) *multiplexer = mux.Detach();
+        if (sink) *sink = fileSink.Detach();
+        return S_OK;
     }
     HRESULT AllocCapFile(LPCOLESTR, DWORDLONG) override { return E_NOTIMPL; }
     HRESULT CopyCaptureFile(LPOLESTR, LPOLESTR, int, IAMCopyCaptureFileProgress*) override { return E_NOTIMPL; }

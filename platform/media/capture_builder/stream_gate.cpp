@@ -83,6 +83,14 @@ StreamGate* GateOf(GstPad* pad) {
 
 }  // namespace
 
+bool PadStreamHolds(GstPad* pad, GstBuffer* buffer) {
+    auto* gate = static_cast<StreamGate*>(g_object_get_data(G_OBJECT(pad), kGateKey));
+    if (!gate) return false;
+    const GstClockTimeDiff t = BufferRunningTime(pad, buffer);
+    std::lock_guard lock(gate->mutex);
+    return !(t >= gate->start && t < gate->stop);
+}
+
 void ControlPadStream(GstPad* pad, const REFERENCE_TIME* start, const REFERENCE_TIME* stop, WORD startCookie,
                       WORD stopCookie, IMediaEventSink* sink) {
     StreamGate* gate = GateOf(pad);

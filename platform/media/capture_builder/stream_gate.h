@@ -15,4 +15,8 @@ inline constexpr REFERENCE_TIME kMaxTime = 0x7FFFFFFFFFFFFFFF;
 void ControlPadStream(GstPad* pad, const REFERENCE_TIME* start, const REFERENCE_TIME* stop, WORD startCookie,
                       WORD stopCookie, IMediaEventSink* sink);
 
+// Whether the pad's stream control keeps `buffer` back (false for a pad without one), so that
+// what counts the data leaving a pin counts only what it delivers.
+bool PadStreamHolds(GstPad* pad, GstBuffer* buffer);
+
 }  // namespace media

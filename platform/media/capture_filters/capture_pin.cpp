@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/media/base/base_filter.h"
+#include "platform/media/capture_builder/stream_gate.h"
 #include "platform/media/filters/media_type_list.h"
 #include "platform/media/interfaces/stream_config.h"
 
@@ -23,9 +24,11 @@ struct CapturePin::ByteCount {
     std::atomic<std::int64_t> bytes{0};
     std::atomic<std::int64_t> buffers{0};
 
-    static GstPadProbeReturn OnData(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    static GstPadProbeReturn OnData(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
         auto* self = static_cast<std::shared_ptr<ByteCount>*>(data)->get();
         if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+            // A frame held back by stream control is not delivered.
+            if (PadStreamHolds(pad, GST_PAD_PROBE_INFO_BUFFER(info))) return GST_PAD_PROBE_OK;
             self->bytes += static_cast<std::int64_t>(gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info)));
             ++self->buffers;
         } else if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_STREAM_START) {

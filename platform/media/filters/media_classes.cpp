@@ -4,7 +4,9 @@
 
 #include "platform/com/com_runtime.h"
 #include "platform/media/capture_builder/capture_graph_builder.h"
+#include "platform/media/filters/avi_mux.h"
 #include "platform/media/filters/dv_splitter.h"
+#include "platform/media/filters/file_writer.h"
 #include "platform/media/filters/renderers.h"
 #include "platform/media/filters/sample_grabber.h"
 #include "platform/media/filters/smart_tee.h"
@@ -50,6 +52,8 @@ void RegisterMediaClasses() {
     RegisterBuiltinClass(CLSID_AudioRender, Started(CreateAudioRenderer));
     RegisterBuiltinClass(CLSID_SampleGrabber, Started(CreateSampleGrabber));
     RegisterBuiltinClass(CLSID_NullRenderer, Started(CreateNullRenderer));
+    RegisterBuiltinClass(CLSID_AviDest, Started(CreateAviMux));
+    RegisterBuiltinClass(CLSID_FileWriter, Started(CreateFileWriter));
 }
 
 }  // namespace media

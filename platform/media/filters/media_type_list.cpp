@@ -107,6 +107,10 @@ HRESULT MediaTypeForFixedCaps(const GstCaps* caps, AM_MEDIA_TYPE* type) {
     gboolean system = FALSE;
     if (name == "video/x-dv" && gst_structure_get_boolean(s, "systemstream", &system) && system) {
         type->majortype = MEDIATYPE_Interleaved;
+    } else if (name == "video/x-msvideo") {
+        // A multiplexed AVI file, not a video stream.
+        type->majortype = MEDIATYPE_Stream;
+        type->subtype = MEDIASUBTYPE_Avi;
     } else if (name.starts_with("video/") || name.starts_with("image/")) {
         type->majortype = MEDIATYPE_Video;
     } else if (name.starts_with("audio/")) {

@@ -7,6 +7,7 @@
 #include "platform/media/filters/media_type_list.h"
 #include "platform/media/graph/graph_walk.h"
 #include "platform/media/interfaces/clsids.h"
+#include "platform/media/interfaces/file_writing.h"
 
 namespace media {
 
@@ -39,7 +40,9 @@ FilterGraph::FilterGraph() : pipeline_(GST_ELEMENT(gst_object_ref_sink(gst_pipel
 }
 
 FilterGraph::~FilterGraph() {
-    // Streaming threads end here, before anything they might reach is torn down.
+    // Files being written are finished, then streaming threads end here, before anything they
+    // might reach is torn down.
+    if (fileWriters_ > 0 && Playing()) FinishStreams();
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     connections_.clear();  // links die with the pipeline; the pins are told below
     for (Member& m : members_) {
@@ -106,6 +109,8 @@ HRESULT FilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
     }
     if (!gst_bin_add(GST_BIN(pipeline_), element)) return E_FAIL;
     Member member{ComPtr<IBaseFilter>(filter), element, unique, {}};
+    ComPtr<IFileSinkFilter> fileSink;
+    const bool writesFile = SUCCEEDED(filter->QueryInterface(IID_PPV_ARGS(fileSink.ReleaseAndGetAddressOf())));
     for (const auto& pin : PinsOf(filter)) {
         ComPtr<IGstPin> gstPin;
         if (DirectionOf(pin.Get()) != PINDIR_OUTPUT ||
@@ -127,12 +132,18 @@ HRESULT FilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
         std::lock_guard indexLock(indexMutex_);
         elementIndex_.emplace_back(element, filter);
     }
+    member.writesFile = writesFile;
+    if (writesFile) ++fileWriters_;
     members_.push_back(std::move(member));
     if (!Stopped()) gst_element_sync_state_with_parent(element);
     return unique == wanted ? S_OK : VFW_S_DUPLICATE_NAME;
 }
 
 void FilterGraph::DropMember(Member& member) {
+    if (member.writesFile) {
+        member.writesFile = false;
+        --fileWriters_;
+    }
     {
         std::lock_guard indexLock(indexMutex_);
         std::erase_if(elementIndex_, [&](const auto& entry) { return entry.first == member.element; });

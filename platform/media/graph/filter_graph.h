@@ -6,6 +6,11 @@
 //   unconnected output pin never stops the pipeline.
 // - Connections are PadLinks: the format is settled when the connection is made.
 // - Run/Pause/Stop are pipeline state changes (Stop = NULL, so devices are released).
+// - A running graph with a file-writing filter (one answering IFileSinkFilter) finishes its
+//   files before it stops: end of stream is sent from the sources and the writers get up to
+//   kFinishTimeout to write headers and indexes; when it runs out, Stop posts EC_ERRORABORT
+//   with VFW_E_TIMEOUT, still stops, and returns VFW_E_TIMEOUT. Such a graph also stops by
+//   itself after an error, so a writer that failed (disk full) leaves what it wrote.
 // - Bus messages are turned into events by a bus sync handler on the posting thread, so no
 //   GLib main loop is needed: EOS -> EC_COMPLETE, error -> EC_ERRORABORT (param1 = HRESULT),
 //   "quilldeck-device-lost" -> EC_DEVICE_LOST (param1 = the filter's IUnknown, no reference).
@@ -15,9 +20,12 @@
 
 #include "platform/media/gst.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/com/com_object.h"
@@ -144,6 +152,7 @@ private:
         GstElement* element;  // the filter's, borrowed
         std::u16string name;
         std::vector<std::pair<GstPad*, gulong>> probes;  // drop-while-unlinked, per output pad
+        bool writesFile = false;
     };
     struct Connection {
         ComPtr<IPin> out;
@@ -166,6 +175,11 @@ private:
     void OnBusMessage(GstMessage* message);
     static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer self);
     HRESULT ChangeState(GstState state);
+    bool Playing() const;
+    // Sends end of stream from the sources and waits for it to reach every sink.
+    HRESULT FinishStreams();
+    // Ends FinishStreams' wait: the stream ended (S_OK) or failed. False when nobody waits.
+    bool EndFinishing(HRESULT result);
     template <typename Interface>
     ComPtr<Interface> FirstWith();
 
@@ -181,6 +195,11 @@ private:
     std::vector<std::pair<GstElement*, IBaseFilter*>> elementIndex_;
     HRESULT lastError_ = S_OK;
     std::mutex errorMutex_;
+    std::atomic<int> fileWriters_{0};  // members that write files
+    std::mutex finishMutex_;
+    std::condition_variable finished_;
+    bool finishing_ = false;
+    std::optional<HRESULT> finishResult_;
 };
 
 }  // namespace media

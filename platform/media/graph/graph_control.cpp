@@ -1,4 +1,6 @@
 // The filter graph: running the pipeline, its clock, and the events from its bus.
+#include <chrono>
+
 #include "platform/media/base/clock_adapter.h"
 #include "platform/media/device_lost.h"
 #include "platform/media/graph/filter_graph.h"
@@ -12,6 +14,8 @@ namespace {
 // How long Run and Pause wait for the pipeline to settle, so that a failure is returned
 // instead of arriving later as an event.
 constexpr GstClockTime kSettleTimeout = 5 * GST_SECOND;
+// How long writers get, once the streams ended, to write their headers and indexes.
+constexpr std::chrono::seconds kFinishTimeout{5};
 
 HRESULT HResultFromError(const GError* error) {
     if (!error) return E_FAIL;
@@ -19,6 +23,10 @@ HRESULT HResultFromError(const GError* error) {
         if (error->code == GST_RESOURCE_ERROR_BUSY) return VFW_E_DEVICE_IN_USE;
         if (error->code == GST_RESOURCE_ERROR_NOT_FOUND) return VFW_E_NOT_FOUND;
         if (error->code == GST_RESOURCE_ERROR_NO_SPACE_LEFT) return STG_E_MEDIUMFULL;
+        if (error->code == GST_RESOURCE_ERROR_OPEN_WRITE || error->code == GST_RESOURCE_ERROR_OPEN_READ_WRITE)
+            return STG_E_CANTSAVE;
+        // A write that failed for another reason, such as the size limit of a file.
+        if (error->code == GST_RESOURCE_ERROR_WRITE) return STG_E_WRITEFAULT;
         return E_FAIL;
     }
     if (error->domain == GST_STREAM_ERROR &&
@@ -45,7 +53,8 @@ GstBusSyncReply FilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpoint
 void FilterGraph::OnBusMessage(GstMessage* message) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
-            events_.Notify(EC_COMPLETE, S_OK, 0);
+            // The end of stream that finishes the files on Stop is no completion of the graph.
+            if (!EndFinishing(S_OK)) events_.Notify(EC_COMPLETE, S_OK, 0);
             break;
         case GST_MESSAGE_ERROR: {
             GError* error = nullptr;
@@ -57,6 +66,13 @@ void FilterGraph::OnBusMessage(GstMessage* message) {
                 if (lastError_ == S_OK) lastError_ = hr;
             }
             events_.Notify(EC_ERRORABORT, hr, 0);
+            // A recording that failed goes down at once, off the streaming thread, keeping what
+            // its writers wrote; a Stop finishing the files stops waiting.
+            if (!EndFinishing(hr) && fileWriters_ > 0 && Playing()) {
+                gst_element_call_async(
+                    pipeline_, [](GstElement* pipeline, gpointer) { gst_element_set_state(pipeline, GST_STATE_NULL); },
+                    nullptr, nullptr);
+            }
             break;
         }
         case GST_MESSAGE_ELEMENT:
@@ -93,8 +109,41 @@ HRESULT FilterGraph::Run() { return ChangeState(GST_STATE_PLAYING); }
 HRESULT FilterGraph::Run(REFERENCE_TIME /*start*/) { return ChangeState(GST_STATE_PLAYING); }
 HRESULT FilterGraph::Pause() { return ChangeState(GST_STATE_PAUSED); }
 
+bool FilterGraph::Playing() const {
+    GST_OBJECT_LOCK(pipeline_);
+    const bool playing = GST_STATE(pipeline_) == GST_STATE_PLAYING && GST_STATE_PENDING(pipeline_) == GST_STATE_VOID_PENDING;
+    GST_OBJECT_UNLOCK(pipeline_);
+    return playing;
+}
+
+bool FilterGraph::EndFinishing(HRESULT result) {
+    std::lock_guard lock(finishMutex_);
+    if (!finishing_) return false;
+    if (!finishResult_) finishResult_ = result;
+    finished_.notify_all();
+    return true;
+}
+
+HRESULT FilterGraph::FinishStreams() {
+    {
+        std::lock_guard lock(finishMutex_);
+        finishing_ = true;
+        finishResult_.reset();
+    }
+    gst_element_send_event(pipeline_, gst_event_new_eos());
+    std::unique_lock lock(finishMutex_);
+    const bool ended = finished_.wait_for(lock, kFinishTimeout, [this] { return finishResult_.has_value(); });
+    finishing_ = false;
+    const HRESULT result = ended ? *finishResult_ : VFW_E_TIMEOUT;
+    lock.unlock();
+    if (!ended) events_.Notify(EC_ERRORABORT, VFW_E_TIMEOUT, 0);
+    return result;
+}
+
 HRESULT FilterGraph::Stop() {
-    return gst_element_set_state(pipeline_, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE ? E_FAIL : S_OK;
+    const HRESULT finished = fileWriters_ > 0 && Playing() ? FinishStreams() : S_OK;
+    if (gst_element_set_state(pipeline_, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+    return finished;
 }
 
 HRESULT FilterGraph::StopWhenReady() { return Stop(); }
