@@ -31,10 +31,12 @@ GstElement* BuildTeeBin() {
     g_object_set(tee, "allow-not-linked", TRUE, nullptr);
     g_object_set(previewQueue, "leaky", 2 /* downstream: drop the oldest */, "max-size-buffers", 2u, "max-size-bytes", 0u,
                  "max-size-time", G_GUINT64_CONSTANT(0), nullptr);
+    // The tee feeds its outputs in the order they were made: preview first, so its queue holds
+    // a frame before a capture sink that waits to preroll can hold up the input's thread.
+    gst_element_link(tee, previewQueue);
     GstPad* captureSrc = gst_element_request_pad_simple(tee, "src_%u");
     gst_element_add_pad(bin, gst_ghost_pad_new("Capture", captureSrc));
     gst_object_unref(captureSrc);
-    gst_element_link(tee, previewQueue);
     GstPad* previewSrc = gst_element_get_static_pad(previewQueue, "src");
     gst_pad_add_probe(previewSrc, GST_PAD_PROBE_TYPE_BUFFER, StripTimestamps, nullptr, nullptr);
     gst_object_unref(previewSrc);

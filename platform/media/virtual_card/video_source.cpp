@@ -124,7 +124,9 @@ bool VirtualVideoSource::Build(const char* name) {
 
     capture_ = std::make_unique<Branch>();
     preview_ = std::make_unique<Branch>();
-    if (!capture_->Build(bin, tee, "capture", false) || !preview_->Build(bin, tee, "preview", true)) return false;
+    // The tee feeds its outputs in the order they were made: preview first, so its queue holds
+    // a frame before a capture sink that waits to preroll can hold up the picture's thread.
+    if (!preview_->Build(bin, tee, "preview", true) || !capture_->Build(bin, tee, "capture", false)) return false;
     for (GstPad* output : {capture_->ghost, preview_->ghost}) {
         g_signal_connect(output, "linked", G_CALLBACK(&VirtualVideoSource::OnOutputLinkChanged), this);
         g_signal_connect(output, "unlinked", G_CALLBACK(&VirtualVideoSource::OnOutputLinkChanged), this);

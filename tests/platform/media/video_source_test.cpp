@@ -300,7 +300,7 @@ TEST_P(OutputInUseTest, TheUnconnectedOutputConvertsNothingAndTheUsedOneTakesThe
 INSTANTIATE_TEST_SUITE_P(VirtualCard, OutputInUseTest,
                          ::testing::Values(OutputInUse{"capture", "preview", "YUY2", 640},
                                            OutputInUse{"preview", "capture", "BGR", 320}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& run) { return std::string(run.param.name); });
 
 TEST_F(VideoSourceTest, CompressedCaptureIsDrawnAsI420OfItsSize) {
     ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::MJPG, 320, 240, 25, 1}));
