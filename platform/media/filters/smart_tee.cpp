@@ -17,20 +17,26 @@ GstPadProbeReturn StripTimestamps(GstPad*, GstPadProbeInfo* info, gpointer) {
     return GST_PAD_PROBE_OK;
 }
 
+// tee -> "Capture" straight from the tee, on the input's own thread; tee -> leaky queue ->
+// "Preview". The preview queue is the one thread hand-off: it keeps a slow preview from ever
+// holding up capture.
 GstElement* BuildTeeBin() {
     GstElement* bin = gst_bin_new(nullptr);
     GstElement* tee = MakeElement("tee", "tee");
-    GstElement* captureQueue = MakeElement("queue", "capture");
     GstElement* previewQueue = MakeElement("queue", "preview");
-    if (!AddElements(GST_BIN(bin), {tee, captureQueue, previewQueue})) {
+    if (!AddElements(GST_BIN(bin), {tee, previewQueue})) {
         gst_object_unref(gst_object_ref_sink(bin));
         return nullptr;
     }
     g_object_set(tee, "allow-not-linked", TRUE, nullptr);
     g_object_set(previewQueue, "leaky", 2 /* downstream: drop the oldest */, "max-size-buffers", 2u, "max-size-bytes", 0u,
                  "max-size-time", G_GUINT64_CONSTANT(0), nullptr);
-    gst_element_link(tee, captureQueue);
+    // The tee feeds its outputs in the order they were made: preview first, so its queue holds
+    // a frame before a capture sink that waits to preroll can hold up the input's thread.
     gst_element_link(tee, previewQueue);
+    GstPad* captureSrc = gst_element_request_pad_simple(tee, "src_%u");
+    gst_element_add_pad(bin, gst_ghost_pad_new("Capture", captureSrc));
+    gst_object_unref(captureSrc);
     GstPad* previewSrc = gst_element_get_static_pad(previewQueue, "src");
     gst_pad_add_probe(previewSrc, GST_PAD_PROBE_TYPE_BUFFER, StripTimestamps, nullptr, nullptr);
     gst_object_unref(previewSrc);
@@ -41,7 +47,7 @@ class SmartTee final : public GstFilterBase {
 public:
     explicit SmartTee(GstElement* bin) : GstFilterBase(CLSID_SmartTee, u"Smart Tee", bin) {
         AddPin(AddGhostPad(bin, "tee", "sink", "Input"), u"Input");
-        AddPin(AddGhostPad(bin, "capture", "src", "Capture"), u"Capture", &PIN_CATEGORY_CAPTURE);
+        AddPin(gst_element_get_static_pad(bin, "Capture"), u"Capture", &PIN_CATEGORY_CAPTURE);
         AddPin(AddGhostPad(bin, "preview", "src", "Preview"), u"Preview", &PIN_CATEGORY_PREVIEW);
     }
 };

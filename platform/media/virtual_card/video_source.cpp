@@ -8,10 +8,30 @@
 #include "platform/media/virtual_card/gate_probe.h"
 
 namespace media {
+namespace {
 
-// One output: queue -> scale -> convert -> raw caps [-> jpegenc] -> output caps -> ghost pad.
+GstPadProbeReturn DropWhileOutputUnused(GstPad*, GstPadProbeInfo*, gpointer output) {
+    return gst_pad_is_linked(GST_PAD(output)) ? GST_PAD_PROBE_OK : GST_PAD_PROBE_DROP;
+}
+
+// True when `element`'s pad `padName` can take `caps` by its template.
+bool PadTemplateTakes(GstElement* element, const char* padName, const GstCaps* caps) {
+    GstOwned<GstPad> pad(gst_element_get_static_pad(element, padName));
+    if (!pad) return false;
+    GstCaps* accepted = gst_pad_get_pad_template_caps(pad.get());
+    const bool takes = gst_caps_can_intersect(accepted, caps);
+    gst_caps_unref(accepted);
+    return takes;
+}
+
+}  // namespace
+
+// One output: [leaky queue ->] scale -> convert -> raw caps [-> jpegenc] -> output caps -> ghost
+// pad. The capture output runs on the picture's own thread; only the preview output has a
+// queue, a leaky one, so that a slow preview never holds up capture. Frames enter an output
+// only while something is connected to it, so an unused output converts nothing.
 struct VirtualVideoSource::Branch {
-    GstElement* queue = nullptr;
+    GstElement* queue = nullptr;  // the preview output's only
     GstElement* scale = nullptr;
     GstElement* convert = nullptr;
     GstElement* rawCaps = nullptr;
@@ -20,20 +40,28 @@ struct VirtualVideoSource::Branch {
     GstPad* ghost = nullptr;
 
     bool Build(GstBin* bin, GstElement* tee, const std::string& name, bool leaky) {
-        queue = MakeElement("queue", (name + "-queue").c_str());
         scale = MakeElement("videoscale", (name + "-scale").c_str());
         convert = MakeElement("videoconvert", (name + "-convert").c_str());
         rawCaps = MakeElement("capsfilter", (name + "-raw").c_str());
         outCaps = MakeElement("capsfilter", (name + "-caps").c_str());
-        if (!AddElements(bin, {queue, scale, convert, rawCaps, outCaps})) return false;
+        if (!AddElements(bin, {scale, convert, rawCaps, outCaps})) return false;
+        GstElement* head = scale;
         if (leaky) {
+            queue = MakeElement("queue", (name + "-queue").c_str());
+            if (!AddElements(bin, {queue})) return false;
             // Two frames at most; older frames give way to newer ones.
             g_object_set(queue, "max-size-buffers", 2u, "max-size-bytes", 0u, "max-size-time", guint64{0}, nullptr);
             gst_util_set_object_arg(G_OBJECT(queue), "leaky", "downstream");
+            if (!gst_element_link(queue, scale)) return false;
+            head = queue;
         }
-        if (!gst_element_link_many(tee, queue, scale, convert, rawCaps, outCaps, nullptr)) return false;
+        if (!gst_element_link_many(tee, head, nullptr) || !gst_element_link_many(scale, convert, rawCaps, outCaps, nullptr))
+            return false;
         GstOwned<GstPad> out(gst_element_get_static_pad(outCaps, "src"));
         ghost = ExposeOutput(bin, out.get(), name.c_str());
+        GstOwned<GstPad> entry(gst_element_get_static_pad(head, "sink"));
+        gst_pad_add_probe(entry.get(), static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                          DropWhileOutputUnused, ghost, nullptr);
         return true;
     }
 
@@ -67,6 +95,8 @@ std::unique_ptr<VirtualVideoSource> VirtualVideoSource::Create(const char* name)
 }
 
 VirtualVideoSource::~VirtualVideoSource() {
+    for (const std::unique_ptr<Branch>* branch : {&capture_, &preview_})
+        if (*branch && (*branch)->ghost) g_signal_handlers_disconnect_by_data((*branch)->ghost, this);
     if (bin_) gst_object_unref(bin_);
 }
 
@@ -94,7 +124,13 @@ bool VirtualVideoSource::Build(const char* name) {
 
     capture_ = std::make_unique<Branch>();
     preview_ = std::make_unique<Branch>();
-    if (!capture_->Build(bin, tee, "capture", false) || !preview_->Build(bin, tee, "preview", true)) return false;
+    // The tee feeds its outputs in the order they were made: preview first, so its queue holds
+    // a frame before a capture sink that waits to preroll can hold up the picture's thread.
+    if (!preview_->Build(bin, tee, "preview", true) || !capture_->Build(bin, tee, "capture", false)) return false;
+    for (GstPad* output : {capture_->ghost, preview_->ghost}) {
+        g_signal_connect(output, "linked", G_CALLBACK(&VirtualVideoSource::OnOutputLinkChanged), this);
+        g_signal_connect(output, "unlinked", G_CALLBACK(&VirtualVideoSource::OnOutputLinkChanged), this);
+    }
     SetCaption(ChannelCaption(1));
     return ApplyFormats();
 }
@@ -128,8 +164,30 @@ bool VirtualVideoSource::SetPreviewFormat(const VideoFormat& format) {
 }
 
 bool VirtualVideoSource::ApplyFormats() {
-    SetFilterCaps(sourceCaps_, ProcessingCapsFor(captureFormat_));
+    SetFilterCaps(sourceCaps_, PictureCaps());
     return capture_->Apply(GST_BIN(bin_), captureFormat_) && preview_->Apply(GST_BIN(bin_), PreviewFormat());
+}
+
+// The picture is made once, in the format of the output in use (the capture output when both
+// or neither are), so that output passes the frames on as they are. A format the caption and
+// picture controls cannot draw on (JPEG) is made as I420 of the same size.
+GstCaps* VirtualVideoSource::PictureCaps() const {
+    const bool previewOnly = !gst_pad_is_linked(capture_->ghost) && gst_pad_is_linked(preview_->ghost);
+    const VideoFormat format = previewOnly ? PreviewFormat() : captureFormat_;
+    if (format.encoding != VideoEncoding::MJPG) {
+        GstCaps* caps = VideoCapsFor(format);
+        if (PadTemplateTakes(overlay_, "video_sink", caps) && PadTemplateTakes(balance_, "sink", caps) &&
+            PadTemplateTakes(gamma_, "sink", caps))
+            return caps;
+        gst_caps_unref(caps);
+    }
+    return ProcessingCapsFor(format);
+}
+
+void VirtualVideoSource::OnOutputLinkChanged(GstPad*, GstPad*, gpointer self) {
+    auto* source = static_cast<VirtualVideoSource*>(self);
+    // Connections are made while stopped; the format follows them for the next start.
+    if (source->Stopped()) SetFilterCaps(source->sourceCaps_, source->PictureCaps());
 }
 
 void VirtualVideoSource::SetCaption(const std::string& text) { g_object_set(overlay_, "text", text.c_str(), nullptr); }

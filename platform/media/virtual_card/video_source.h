@@ -1,6 +1,8 @@
 // The virtual TV card's picture: a live, moving test pattern that shows the tuned channel
 // and the proc amp's effect, as a GstBin with two output pads, "capture" and "preview".
-// A tee splits the picture; the preview branch is leaky, so it never holds up capture.
+// The picture is drawn once, in the format of the output in use, and a tee splits it; an
+// output converts only when its own format differs and only while something is connected to
+// it. The preview branch is leaky, so it never holds up capture.
 #pragma once
 
 #include "platform/media/gst.h"
@@ -52,6 +54,9 @@ private:
     bool Build(const char* name);
     bool Stopped() const;
     bool ApplyFormats();
+    GstCaps* PictureCaps() const;
+    // "linked"/"unlinked" of an output: the picture's format follows what is connected.
+    static void OnOutputLinkChanged(GstPad* output, GstPad* peer, gpointer self);
 
     GstElement* bin_ = nullptr;
     GstElement* pattern_ = nullptr;

@@ -1,9 +1,12 @@
 #include "platform/media/virtual_card/video_source.h"
 
+#include <gst/base/gstbasetransform.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "tests/platform/media/pipeline_harness.h"
 #include "platform/media/capture_constants.h"
@@ -197,6 +200,121 @@ TEST_F(VideoSourceTest, UnconnectedPreviewDiscardsItsFrames) {
     FrameCollector capture;
     Run(500, capture);  // preview left unlinked
     EXPECT_GE(capture.Frames().size(), 10u);
+}
+
+// Counts the buffers that leave one element inside the source's bin.
+class BufferCount {
+public:
+    BufferCount(GstElement* bin, const std::string& element) {
+        GstElement* child = gst_bin_get_by_name(GST_BIN(bin), element.c_str());
+        EXPECT_NE(child, nullptr) << element;
+        if (!child) return;
+        pad_ = gst_element_get_static_pad(child, "src");
+        gst_object_unref(child);
+        probe_ = gst_pad_add_probe(pad_, GST_PAD_PROBE_TYPE_BUFFER, &BufferCount::OnBuffer, this, nullptr);
+    }
+    ~BufferCount() {
+        if (!pad_) return;
+        gst_pad_remove_probe(pad_, probe_);
+        gst_object_unref(pad_);
+    }
+    BufferCount(const BufferCount&) = delete;
+    BufferCount& operator=(const BufferCount&) = delete;
+    int Count() const { return count_.load(); }
+
+private:
+    static GstPadProbeReturn OnBuffer(GstPad*, GstPadProbeInfo*, gpointer self) {
+        ++static_cast<BufferCount*>(self)->count_;
+        return GST_PAD_PROBE_OK;
+    }
+    GstPad* pad_ = nullptr;
+    gulong probe_ = 0;
+    std::atomic<int> count_{0};
+};
+
+GstElement* Child(GstElement* bin, const std::string& name) {
+    GstElement* child = gst_bin_get_by_name(GST_BIN(bin), name.c_str());
+    if (child) gst_object_unref(child);  // the bin keeps it
+    return child;
+}
+
+struct PictureFormat {
+    std::string format;
+    int width = 0;
+};
+
+// The format the running picture is made in, before it splits into the outputs.
+PictureFormat PictureMadeIn(GstElement* bin) {
+    PictureFormat made;
+    GstPad* teeSink = gst_element_get_static_pad(Child(bin, "split"), "sink");
+    if (GstCaps* caps = gst_pad_get_current_caps(teeSink)) {
+        const GstStructure* s = gst_caps_get_structure(caps, 0);
+        if (const char* format = gst_structure_get_string(s, "format")) made.format = format;
+        gst_structure_get_int(s, "width", &made.width);
+        gst_caps_unref(caps);
+    }
+    gst_object_unref(teeSink);
+    return made;
+}
+
+// Which output a run connects; the other one is left unconnected.
+struct OutputInUse {
+    const char* name;
+    const char* other;
+    const char* pictureFormat;  // what the picture must be made in for the output in use
+    int pictureWidth;
+};
+
+class OutputInUseTest : public VideoSourceTest, public ::testing::WithParamInterface<OutputInUse> {};
+
+// The two outputs have formats of their own, so each would need a conversion of the picture.
+TEST_P(OutputInUseTest, TheUnconnectedOutputConvertsNothingAndTheUsedOneTakesThePictureAsMade) {
+    ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::YUY2, 640, 480, 30, 1}));
+    ASSERT_TRUE(source_->SetPreviewFormat({VideoEncoding::RGB24, 320, 240, 30, 1}));
+    const std::string used = GetParam().name, unused = GetParam().other;
+    BufferCount usedConverted(source_->Element(), used + "-convert");
+    BufferCount unusedScaled(source_->Element(), unused + "-scale");
+    BufferCount unusedConverted(source_->Element(), unused + "-convert");
+    FrameCollector frames;
+    {
+        TestPipeline pipeline;
+        pipeline.Add(source_->Element());
+        ASSERT_TRUE(pipeline.Link(used == "capture" ? source_->CapturePad() : source_->PreviewPad(), frames.Sink()));
+        ASSERT_TRUE(pipeline.Play());
+        pipeline.RunFor(600);
+        for (const auto& error : pipeline.Errors()) ADD_FAILURE() << error;
+
+        const PictureFormat picture = PictureMadeIn(source_->Element());
+        EXPECT_EQ(picture.format, GetParam().pictureFormat);
+        EXPECT_EQ(picture.width, GetParam().pictureWidth);
+        EXPECT_TRUE(gst_base_transform_is_passthrough(GST_BASE_TRANSFORM(Child(source_->Element(), used + "-convert"))));
+        EXPECT_TRUE(gst_base_transform_is_passthrough(GST_BASE_TRANSFORM(Child(source_->Element(), used + "-scale"))));
+        EXPECT_TRUE(pipeline.Stop());
+    }
+    EXPECT_GE(frames.Frames().size(), 10u);
+    EXPECT_GE(usedConverted.Count(), 10);
+    EXPECT_EQ(unusedScaled.Count(), 0);
+    EXPECT_EQ(unusedConverted.Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(VirtualCard, OutputInUseTest,
+                         ::testing::Values(OutputInUse{"capture", "preview", "YUY2", 640},
+                                           OutputInUse{"preview", "capture", "BGR", 320}),
+                         [](const auto& run) { return std::string(run.param.name); });
+
+TEST_F(VideoSourceTest, CompressedCaptureIsDrawnAsI420OfItsSize) {
+    ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::MJPG, 320, 240, 25, 1}));
+    FrameCollector capture;
+    TestPipeline pipeline;
+    pipeline.Add(source_->Element());
+    ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+    ASSERT_TRUE(pipeline.Play());
+    pipeline.RunFor(300);
+    const PictureFormat picture = PictureMadeIn(source_->Element());
+    EXPECT_EQ(picture.format, "I420");
+    EXPECT_EQ(picture.width, 320);
+    EXPECT_TRUE(pipeline.Stop());
+    EXPECT_FALSE(capture.Frames().empty());
 }
 
 TEST_F(VideoSourceTest, DroppedFramesLeaveGapsInFrameNumbers) {
