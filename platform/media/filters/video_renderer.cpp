@@ -365,10 +365,12 @@ private:
         if (scalesItself) {
             output = MakeChainBin("sink", nullptr, {MakeElement("videoconvert", nullptr), *sink});
         } else {
+            // Converted at the source's size, then stretched pixel by pixel (as the toolkit
+            // draws an image): the cheapest way to a picture of the rectangle's size.
             GstElement* scale = MakeElement("videoscale", nullptr);
-            if (scale) g_object_set(scale, "add-borders", FALSE, nullptr);
+            if (scale) g_object_set(scale, "add-borders", FALSE, "method", 0, nullptr);
             *scaleCaps = MakeElement("capsfilter", nullptr);
-            output = MakeChainBin("sink", nullptr, {scale, MakeElement("videoconvert", nullptr), *scaleCaps, *sink});
+            output = MakeChainBin("sink", nullptr, {MakeElement("videoconvert", nullptr), scale, *scaleCaps, *sink});
         }
         if (!output) {
             *sink = *scaleCaps = nullptr;
