@@ -1,5 +1,6 @@
 #include "app/engine_pane.h"
 
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <QPainter>
 #include <QResizeEvent>
@@ -8,6 +9,8 @@ CEnginePane::CEnginePane(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("EnginePane"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(16, 16);
+    // A native window of its own, so that a video sink can draw into it without the toolkit.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) setAttribute(Qt::WA_NativeWindow);
 }
 
 void CEnginePane::PresentFrame(const VideoFrame& frame, const VideoPlacement& placement) {
@@ -31,6 +34,23 @@ void CEnginePane::ClearVideo() {
     QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
 
+void CEnginePane::AttachNativeVideo(NativeVideoClient& client, const VideoPlacement& placement) {
+    std::lock_guard lock(mutex_);
+    nativeVideo_ = &client;
+    image_ = QImage();
+    const RECT& t = placement.target;
+    target_ = QRect(QPoint(t.left, t.top), QPoint(t.right - 1, t.bottom - 1));
+}
+
+void CEnginePane::DetachNativeVideo(NativeVideoClient& client) {
+    {
+        std::lock_guard lock(mutex_);
+        if (nativeVideo_ != &client) return;
+        nativeVideo_ = nullptr;
+    }
+    QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
+
 quint64 CEnginePane::FramesPresented() const {
     std::lock_guard lock(mutex_);
     return frames_;
@@ -40,6 +60,17 @@ void CEnginePane::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     std::lock_guard lock(mutex_);
+    if (nativeVideo_) {
+        // The black just painted reaches the window after this returns; the picture goes back
+        // on top of it afterwards.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                std::lock_guard again(mutex_);
+                if (nativeVideo_) nativeVideo_->Expose();
+            },
+            Qt::QueuedConnection);
+    }
     if (image_.isNull()) return;
     const QRect target = target_.isValid() && !target_.isEmpty() ? target_ : rect();
     painter.drawImage(target, image_);

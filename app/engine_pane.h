@@ -1,4 +1,6 @@
-// The engine's client pane: shows the video frames that the renderer presents.
+// The engine's client pane: shows the video. On X11 the pane is a native window that the
+// renderer's video sink draws into directly; elsewhere (offscreen) the renderer presents each
+// frame and the pane paints it.
 #pragma once
 
 #include <QImage>
@@ -17,6 +19,8 @@ public:
     // Streaming threads.
     void PresentFrame(const VideoFrame& frame, const VideoPlacement& placement) override;
     void ClearVideo() override;
+    void AttachNativeVideo(NativeVideoClient& client, const VideoPlacement& placement) override;
+    void DetachNativeVideo(NativeVideoClient& client) override;
 
     // Frames shown so far (for status and tests).
     quint64 FramesPresented() const;
@@ -31,4 +35,5 @@ private:
     QImage image_;
     QRect target_;
     quint64 frames_ = 0;
+    NativeVideoClient* nativeVideo_ = nullptr;  // draws into winId() itself while set
 };

@@ -6,10 +6,19 @@
 
 namespace {
 RECT ToRect(const QRect& r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+// Only a widget made native on purpose is handed out: asking any other widget for its id
+// would turn it (and its ancestors) into native windows as a side effect.
+NativeWindow NativeWindowOf(QWidget* widget) {
+    if (!widget || !widget->testAttribute(Qt::WA_NativeWindow)) return {};
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return {};
+    return NativeWindow{NativeWindowSystem::X11, static_cast<std::uintptr_t>(widget->winId())};
+}
 }  // namespace
 
 CWidgetWindow::CWidgetWindow(QWidget* widget, MessageHandler onMessage, VideoSurface* surface, HWND parent)
-    : widget_(widget), onMessage_(std::move(onMessage)), surface_(surface), parent_(parent) {
+    : widget_(widget), onMessage_(std::move(onMessage)), surface_(surface), parent_(parent),
+      native_(NativeWindowOf(widget)) {
     handle_ = RegisterWindow(this);
 }
 

@@ -31,6 +31,7 @@ public:
     HWND Parent() const override { return parent_; }
     int SystemMetric(int index) const override;
     VideoSurface* Surface() override { return surface_; }
+    NativeWindow Native() const override { return native_; }
 
 private:
     QPointer<QWidget> widget_;
@@ -38,4 +39,5 @@ private:
     VideoSurface* surface_;
     HWND parent_;
     HWND handle_ = nullptr;
+    NativeWindow native_;  // noted at registration, on the GUI thread
 };

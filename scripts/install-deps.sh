@@ -21,6 +21,8 @@ PACKAGES=(
     qt6-base-dev libasound2-dev
     # a Japanese font for the program's UI texts
     fonts-ipafont-gothic
+    # an X server without a screen for the native video test, and xvfb-run's xauth
+    xvfb xauth
 )
 
 missing=()

@@ -111,6 +111,14 @@ HWND GetParent(HWND window) {
     return parent;
 }
 
+BOOL GetNativeWindow(HWND window, NativeWindow* native) {
+    if (!native) return FALSE;
+    return WithWindow(window, [&](PlatformWindow& w) {
+        *native = w.Native();
+        return true;
+    });
+}
+
 int GetSystemMetrics(int index) {
     std::lock_guard lock(Table().mutex);
     for (const auto& [key, window] : Table().windows) {

@@ -10,6 +10,8 @@
 // inside these calls (PostMessage and PresentFrame only queue).
 #pragma once
 
+#include <cstdint>
+
 #include "platform/com/types.h"
 #include "platform/media/interfaces/win_types.h"
 
@@ -54,6 +56,25 @@ struct VideoPlacement {
     bool fullScreen;  // the renderer was asked to fill the screen
 };
 
+// The display system's own window behind a registered window, so that a video sink can draw
+// into it directly.
+// The X server is the one named by $DISPLAY.
+enum class NativeWindowSystem { None, X11 };
+struct NativeWindow {
+    NativeWindowSystem system = NativeWindowSystem::None;
+    std::uintptr_t handle = 0;  // X11: the window id
+};
+
+// A renderer that draws straight into a window's native window.
+class NativeVideoClient {
+public:
+    // Draws the newest frame again, after the window's own painting covered it.
+    virtual void Expose() = 0;
+
+protected:
+    ~NativeVideoClient() = default;
+};
+
 // Implemented by the program for a window that can show video.
 class VideoSurface {
 public:
@@ -62,6 +83,14 @@ public:
     virtual void PresentFrame(const VideoFrame& frame, const VideoPlacement& placement) = 0;
     // The video is hidden or its renderer detached: stop showing the last frame.
     virtual void ClearVideo() = 0;
+    // A renderer now draws into the native window itself over `placement` (frames no longer
+    // come through PresentFrame); the window calls client.Expose() after it painted itself and
+    // must not call it once DetachNativeVideo(client) has returned.
+    virtual void AttachNativeVideo(NativeVideoClient& client, const VideoPlacement& placement) {
+        (void)client;
+        (void)placement;
+    }
+    virtual void DetachNativeVideo(NativeVideoClient& client) { (void)client; }
 };
 
 // Implemented by the program for every window it registers.
@@ -86,6 +115,9 @@ public:
     virtual int SystemMetric(int index) const = 0;
     // The surface video is drawn into; null for a window that cannot show video.
     virtual VideoSurface* Surface() { return nullptr; }
+    // The native window, or system None for a window without one (offscreen). Called from any
+    // thread, so an implementation answers from what it noted on its own thread.
+    virtual NativeWindow Native() const { return {}; }
 };
 
 // Registration. The window must stay alive until UnregisterWindow returns.
@@ -104,6 +136,9 @@ BOOL IsWindowVisible(HWND window);
 BOOL IsIconic(HWND window);
 BOOL UpdateWindow(HWND window);
 HWND GetParent(HWND window);
+// The window's native window; FALSE for a stale handle, TRUE with system None for a window
+// that has none.
+BOOL GetNativeWindow(HWND window, NativeWindow* native);
 // Asks the first registered window that knows the metric; 0 when none does.
 int GetSystemMetrics(int index);
 
