@@ -1,6 +1,7 @@
 #include "platform/media/base/clock_adapter.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -37,8 +38,13 @@ GstClockTime InternalTime(GstClock* clock) {
     return static_cast<GstClockTime>(now) * 100;
 }
 
+// GStreamer reads and writes an entry's status atomically from several threads.
+std::atomic_ref<GstClockReturn> EntryStatus(GstClockEntry* entry) {
+    return std::atomic_ref<GstClockReturn>(GST_CLOCK_ENTRY_STATUS(entry));
+}
+
 bool IsUnscheduled(GstClockEntry* entry) {
-    return g_atomic_int_get(reinterpret_cast<gint*>(&GST_CLOCK_ENTRY_STATUS(entry))) == GST_CLOCK_UNSCHEDULED;
+    return EntryStatus(entry).load() == GST_CLOCK_UNSCHEDULED;
 }
 
 double LastRate(QdReferenceClockAdapter* self) {
@@ -56,9 +62,8 @@ void KeepRate(QdReferenceClockAdapter* self, double rate) {
 
 // Leaves the entry's status at `result` unless it was unscheduled meanwhile.
 GstClockReturn Finish(GstClockEntry* entry, GstClockReturn result) {
-    if (!g_atomic_int_compare_and_exchange(reinterpret_cast<gint*>(&GST_CLOCK_ENTRY_STATUS(entry)), GST_CLOCK_BUSY,
-                                           result))
-        return GST_CLOCK_UNSCHEDULED;
+    GstClockReturn busy = GST_CLOCK_BUSY;
+    if (!EntryStatus(entry).compare_exchange_strong(busy, result)) return GST_CLOCK_UNSCHEDULED;
     return result;
 }
 
@@ -68,9 +73,8 @@ GstClockReturn Finish(GstClockEntry* entry, GstClockReturn result) {
 // and sleeps the remaining distance at that rate, looking again until the target is reached.
 GstClockReturn Wait(GstClock* clock, GstClockEntry* entry, GstClockTimeDiff* jitter) {
     QdReferenceClockAdapter* self = Self(clock);
-    auto* status = reinterpret_cast<gint*>(&GST_CLOCK_ENTRY_STATUS(entry));
-    const gint previous = g_atomic_int_get(status);
-    if (previous == GST_CLOCK_UNSCHEDULED || !g_atomic_int_compare_and_exchange(status, previous, GST_CLOCK_BUSY))
+    GstClockReturn previous = EntryStatus(entry).load();
+    if (previous == GST_CLOCK_UNSCHEDULED || !EntryStatus(entry).compare_exchange_strong(previous, GST_CLOCK_BUSY))
         return GST_CLOCK_UNSCHEDULED;
 
     const GstClockTime target = GST_CLOCK_ENTRY_TIME(entry);
