@@ -4,7 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-# -O3 sees GLib's atomic macros on GstClockEntry's status as type punning; warn, do not fail.
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQD_BUILD_BENCH=ON -DQD_BUILD_TESTS=OFF \
     -DQD_BUILD_APP=ON >/dev/null
 cmake --build build/bench
