@@ -19,7 +19,7 @@ const VideoCompressorInfo kVideo[] = {
      "video/x-h264, stream-format=(string)byte-stream, alignment=(string)au", "bitrate", 1000, "key-int-max", "bframes",
      kX264Quality, u"H.264 video (x264)"},
     {"avenc_mpeg4", u"MPEG-4 Part 2", MakeFourcc('F', 'M', 'P', '4'), nullptr, "video/mpeg, mpegversion=(int)4",
-     "bitrate", 1, "gop-size", "max-bframes", kLibavQuality, u"MPEG-4 Part 2 video (libav)"},
+     "bitrate", 1, "gop-size", nullptr, kLibavQuality, u"MPEG-4 Part 2 video (libav)"},  // frames in order: no B-frames
     {"jpegenc", u"Motion JPEG", MakeFourcc('M', 'J', 'P', 'G'), nullptr, "image/jpeg", nullptr, 0, nullptr, nullptr,
      kJpegQuality, u"Motion JPEG video"},
     {"avenc_huffyuv", u"HuffYUV (lossless)", MakeFourcc('H', 'F', 'Y', 'U'), nullptr, "video/x-huffyuv", nullptr, 0, nullptr,

@@ -8,6 +8,7 @@
 #include "platform/com/wide_text.h"
 #include "platform/media/codecs/audio_formats.h"
 #include "platform/media/codecs/element_settings.h"
+#include "platform/media/codecs/encoder_timestamps.h"
 #include "platform/media/codecs/settings_filter.h"
 #include "platform/media/filters/media_type_list.h"
 #include "platform/media/graph/pad_link.h"
@@ -108,6 +109,7 @@ bool BuildBin(const char* factory, std::initializer_list<const char*> converters
     }
     GstElement* raw = MakeElement("capsfilter", nullptr);
     GstElement* encoder = MakeElement(factory, nullptr);
+    if (encoder && EncoderLosesFrameTimes(factory)) KeepFrameTimesAcross(encoder);
     GstElement* out = MakeElement("capsfilter", nullptr);
     for (GstElement* e : {raw, encoder, out}) {
         complete = complete && e;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/com/wide_text.h"
+#include "platform/media/codecs/encoder_timestamps.h"
 
 namespace media::codecs {
 namespace {
@@ -189,6 +190,7 @@ std::vector<GParamSpec*> SettableProperties(GstElement* element) {
             (flags & G_PARAM_DEPRECATED))
             continue;
         if (spec->owner_type == GST_TYPE_OBJECT || spec->owner_type == G_TYPE_OBJECT) continue;
+        if (IsPinnedForFrameOrder(element, spec->name)) continue;
         if (KindOf(spec)) settable.push_back(spec);
     }
     g_free(specs);

@@ -27,6 +27,9 @@ GstPadProbeReturn BufferCounter::OnData(GstPad*, GstPadProbeInfo* info, gpointer
     auto* counter = static_cast<BufferCounter*>(self);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
         ++counter->buffers_;
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (!GST_BUFFER_PTS_IS_VALID(buffer) || GST_BUFFER_PTS(buffer) > static_cast<GstClockTime>(G_MAXINT64))
+            ++counter->untimed_;
     } else if (GstEvent* event = gst_pad_probe_info_get_event(info); event && GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
         GstCaps* caps = nullptr;
         gst_event_parse_caps(event, &caps);

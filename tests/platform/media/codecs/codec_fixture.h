@@ -24,6 +24,8 @@ public:
     BufferCounter(const BufferCounter&) = delete;
     BufferCounter& operator=(const BufferCounter&) = delete;
     int Buffers() const { return buffers_.load(); }
+    // Buffers whose time is missing or beyond what a stream's time can be.
+    int BuffersWithoutTime() const { return untimed_.load(); }
     std::string CapsName() const;
     GstCaps* Caps() const;  // a reference for the caller; null before any caps
 
@@ -32,6 +34,7 @@ private:
     GstPad* pad_ = nullptr;
     gulong probe_ = 0;
     std::atomic<int> buffers_{0};
+    std::atomic<int> untimed_{0};
     mutable std::mutex mutex_;
     GstCaps* caps_ = nullptr;
 };
