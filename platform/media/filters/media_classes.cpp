@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/com/com_runtime.h"
+#include "platform/media/asf/asf_writer.h"
 #include "platform/media/capture_builder/capture_graph_builder.h"
 #include "platform/media/filters/dv_splitter.h"
 #include "platform/media/filters/renderers.h"
@@ -12,6 +13,7 @@
 #include "platform/media/gst_helpers.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/grabber.h"
+#include "platform/media/interfaces/windows_media.h"
 
 namespace media {
 
@@ -50,6 +52,7 @@ void RegisterMediaClasses() {
     RegisterBuiltinClass(CLSID_AudioRender, Started(CreateAudioRenderer));
     RegisterBuiltinClass(CLSID_SampleGrabber, Started(CreateSampleGrabber));
     RegisterBuiltinClass(CLSID_NullRenderer, Started(CreateNullRenderer));
+    RegisterBuiltinClass(CLSID_WMAsfWriter, Started(CreateAsfWriter));
 }
 
 }  // namespace media
