@@ -43,6 +43,48 @@ GstElement* BuildWriterBin() {
     return bin;
 }
 
+// The multiplexer writes buffer times as they come, but encoders give their output a segment of
+// its own (video encoders start it far ahead, to leave room for decode times before the
+// first picture), so a file written from raw times has its streams hours apart and players
+// find no picture to show. Each input therefore reaches the multiplexer in running time, in a
+// segment that starts at zero.
+struct RunningTimeState {
+    GstSegment segment;
+};
+
+GstClockTime RunningTime(const GstSegment& segment, GstClockTime time) {
+    if (!GST_CLOCK_TIME_IS_VALID(time)) return time;
+    guint64 running = 0;
+    return gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, time, &running) > 0 ? running : 0;
+}
+
+GstPadProbeReturn ToRunningTime(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* state = static_cast<RunningTimeState*>(data);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+        GstBuffer* buffer = gst_buffer_make_writable(gst_pad_probe_info_get_buffer(info));
+        GST_BUFFER_PTS(buffer) = RunningTime(state->segment, GST_BUFFER_PTS(buffer));
+        GST_BUFFER_DTS(buffer) = RunningTime(state->segment, GST_BUFFER_DTS(buffer));
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        return GST_PAD_PROBE_OK;
+    }
+    GstEvent* event = gst_pad_probe_info_get_event(info);
+    if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+        gst_event_copy_segment(event, &state->segment);
+        GstSegment zero;
+        gst_segment_init(&zero, GST_FORMAT_TIME);
+        gst_event_unref(event);
+        GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_segment(&zero);
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+void SendInRunningTime(GstPad* muxPad) {
+    auto* state = new RunningTimeState;
+    gst_segment_init(&state->segment, GST_FORMAT_TIME);
+    gst_pad_add_probe(muxPad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                      ToRunningTime, state, [](gpointer p) { delete static_cast<RunningTimeState*>(p); });
+}
+
 // Elements of one input's chain in the bin, and the multiplexer pad they feed.
 struct Chain {
     std::vector<GstElement*> elements;  // owned by the bin
@@ -86,7 +128,10 @@ public:
     }
 
     ~AsfWriter() override {
-        for (Chain& chain : chains_) Remove(chain);
+        for (Chain* chain : {&audioChain_, &videoChain_}) {
+            RemoveElements(*chain);
+            ReleaseMuxPad(*chain);
+        }
     }
 
     // Only the inputs the profile has are pins: audio first, then video.
@@ -242,33 +287,44 @@ private:
         return pins;
     }
 
-    // Makes the chains of the connected inputs anew (audio, then video), for the profile and
-    // the input settings of now. Called while stopped.
+    // Makes the chains of the connected inputs anew for the profile and the input settings of
+    // now. An input keeps its multiplexer pad while it stays connected: the multiplexer waits
+    // for data on every pad it ever handed out, so pads are only given back on disconnection.
+    // Called while stopped.
     void RebuildChains() {
-        for (Chain& chain : chains_) Remove(chain);
-        chains_.clear();
-        if (profileSettings_.audio && audioPin_ && audioPin_->IsConnected())
-            Add(Child(Element(), "audio-in"), MakeAudioEncodeElements(*profileSettings_.audio), "audio_%u");
-        if (profileSettings_.video && videoPin_ && videoPin_->IsConnected()) {
-            std::vector<GstElement*> elements = MakeDeinterlaceElements(deinterlaceMode_);
-            for (GstElement* e : MakeVideoEncodeElements(*profileSettings_.video)) elements.push_back(e);
-            Add(Child(Element(), "video-in"), std::move(elements), "video_%u");
+        const bool audio = profileSettings_.audio && audioPin_ && audioPin_->IsConnected();
+        const bool video = profileSettings_.video && videoPin_ && videoPin_->IsConnected();
+        Rebuild(audioChain_, audio, "audio-in", audio ? MakeAudioEncodeElements(*profileSettings_.audio) : std::vector<GstElement*>{},
+                "audio_%u");
+        std::vector<GstElement*> videoElements;
+        if (video) {
+            videoElements = MakeDeinterlaceElements(deinterlaceMode_);
+            for (GstElement* e : MakeVideoEncodeElements(*profileSettings_.video)) videoElements.push_back(e);
         }
+        Rebuild(videoChain_, video, "video-in", std::move(videoElements), "video_%u");
     }
 
-    // Links entry -> elements -> a new multiplexer pad. A chain that cannot be made leaves the
-    // entry unlinked, so running fails with the reason instead of writing a broken file.
-    void Add(GstElement* entry, std::vector<GstElement*> elements, const char* muxTemplate) {
+    // Links entry -> elements -> the input's multiplexer pad. A chain that cannot be made
+    // leaves the entry unlinked, so running fails with the reason instead of writing a file
+    // without the stream.
+    void Rebuild(Chain& chain, bool connected, const char* entryName, std::vector<GstElement*> elements,
+                 const char* muxTemplate) {
+        RemoveElements(chain);
+        if (!connected) {
+            ReleaseMuxPad(chain);
+            return;
+        }
         if (elements.empty()) return;
         GstBin* bin = GST_BIN(Element());
-        Chain chain;
         for (GstElement* e : elements) {
             gst_bin_add(bin, e);
             chain.elements.push_back(e);
         }
-        GstElement* mux = Child(Element(), "mux");
-        chain.muxPad = gst_element_request_pad_simple(mux, muxTemplate);
-        bool linked = chain.muxPad != nullptr && gst_element_link(entry, elements.front());
+        if (!chain.muxPad) {
+            chain.muxPad = gst_element_request_pad_simple(Child(Element(), "mux"), muxTemplate);
+            if (chain.muxPad) SendInRunningTime(chain.muxPad);
+        }
+        bool linked = chain.muxPad != nullptr && gst_element_link(Child(Element(), entryName), elements.front());
         for (std::size_t i = 1; linked && i < elements.size(); ++i) linked = gst_element_link(elements[i - 1], elements[i]);
         if (linked) {
             GstPad* last = gst_element_get_static_pad(elements.back(), "src");
@@ -277,29 +333,31 @@ private:
         }
         if (!linked) {
             g_warning("ASF writer: the chain to the multiplexer's %s input could not be linked", muxTemplate);
-            Remove(chain);
+            RemoveElements(chain);
             return;
         }
         for (GstElement* e : elements) gst_element_sync_state_with_parent(e);
-        chains_.push_back(std::move(chain));
     }
 
-    void Remove(Chain& chain) {
+    void RemoveElements(Chain& chain) {
         for (GstElement* e : chain.elements) {
             gst_element_set_state(e, GST_STATE_NULL);
             gst_bin_remove(GST_BIN(Element()), e);
         }
         chain.elements.clear();
-        if (chain.muxPad) {
-            gst_element_release_request_pad(Child(Element(), "mux"), chain.muxPad);
-            gst_object_unref(chain.muxPad);
-            chain.muxPad = nullptr;
-        }
+    }
+
+    void ReleaseMuxPad(Chain& chain) {
+        if (!chain.muxPad) return;
+        gst_element_release_request_pad(Child(Element(), "mux"), chain.muxPad);
+        gst_object_unref(chain.muxPad);
+        chain.muxPad = nullptr;
     }
 
     CBasePin* audioPin_ = nullptr;
     CBasePin* videoPin_ = nullptr;
-    std::vector<Chain> chains_;
+    Chain audioChain_;
+    Chain videoChain_;
     WmProfileSettings profileSettings_;
     ComPtr<IWMProfile> profile_;
     std::u16string fileName_;
