@@ -212,17 +212,13 @@ public:
         if (FAILED(hr)) return hr == E_NOINTERFACE ? E_INVALIDARG : E_FAIL;
         if (intermediate) {
             if (FAILED(hr = Join(intermediate))) return hr;
-            ComPtr<IPin> in = FirstFreePin(intermediate, PINDIR_INPUT);
-            if (!in) return VFW_E_CANNOT_CONNECT;
-            if (FAILED(hr = graph_->Connect(pin.Get(), in.Get()))) return hr;
+            if (FAILED(hr = ConnectToFreeInput(pin.Get(), intermediate))) return hr;
             pin = FirstFreePin(intermediate, PINDIR_OUTPUT);
             if (!pin) return sink ? VFW_E_CANNOT_CONNECT : S_OK;
         }
         if (!sink) return graph_->Render(pin.Get());
         if (FAILED(hr = Join(sink))) return hr;
-        ComPtr<IPin> in = FirstFreePin(sink, PINDIR_INPUT);
-        if (!in) return VFW_E_CANNOT_CONNECT;
-        return graph_->Connect(pin.Get(), in.Get());
+        return ConnectToFreeInput(pin.Get(), sink);
     }
 
     HRESULT ControlStream(const GUID* category, const GUID* type, IBaseFilter* filter, REFERENCE_TIME* start,
@@ -264,6 +260,17 @@ private:
         }
         const HRESULT hr = graph_->AddFilter(filter, nullptr);
         return FAILED(hr) ? hr : S_OK;
+    }
+
+    // Connects `out` to the first free input of `filter` that takes it: a filter with an input
+    // per kind of stream (a writer's audio and video inputs) gets each stream on its own input.
+    HRESULT ConnectToFreeInput(IPin* out, IBaseFilter* filter) {
+        HRESULT hr = VFW_E_CANNOT_CONNECT;
+        for (const auto& in : PinsOf(filter)) {
+            if (!PinMatches(in.Get(), PINDIR_INPUT, nullptr, nullptr, TRUE)) continue;
+            if (SUCCEEDED(hr = graph_->Connect(out, in.Get()))) return hr;
+        }
+        return hr;
     }
 
     // A pin's own stream control when it has one, else a gate on its pad.

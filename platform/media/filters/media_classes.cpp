@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/com/com_runtime.h"
+#include "platform/media/asf/asf_writer.h"
 #include "platform/media/capture_builder/capture_graph_builder.h"
 #include "platform/media/filters/avi_mux.h"
 #include "platform/media/filters/dv_splitter.h"
@@ -14,6 +15,7 @@
 #include "platform/media/gst_helpers.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/interfaces/grabber.h"
+#include "platform/media/interfaces/windows_media.h"
 
 namespace media {
 
@@ -54,6 +56,7 @@ void RegisterMediaClasses() {
     RegisterBuiltinClass(CLSID_NullRenderer, Started(CreateNullRenderer));
     RegisterBuiltinClass(CLSID_AviDest, Started(CreateAviMux));
     RegisterBuiltinClass(CLSID_FileWriter, Started(CreateFileWriter));
+    RegisterBuiltinClass(CLSID_WMAsfWriter, Started(CreateAsfWriter));
 }
 
 }  // namespace media
