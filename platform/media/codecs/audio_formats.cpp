@@ -29,8 +29,9 @@ bool EncoderTakes(GstElement* encoder, int rate, int channels) {
 
 template <typename T>
 void Append(WaveFormat& block, const T& value) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(&value);
-    block.insert(block.end(), p, p + sizeof(T));
+    const std::size_t at = block.size();
+    block.resize(at + sizeof(T));
+    std::memcpy(block.data() + at, &value, sizeof(T));
 }
 
 WaveFormat Build(const AudioCompressorInfo& codec, int rate, int channels, unsigned kbps) {
@@ -81,9 +82,9 @@ WaveFormat Build(const AudioCompressorInfo& codec, int rate, int channels, unsig
             break;
     }
     wfx.cbSize = static_cast<WORD>(extra.size());
-    WaveFormat block;
-    Append(block, wfx);
-    block.insert(block.end(), extra.begin(), extra.end());
+    WaveFormat block(sizeof wfx + extra.size());
+    std::memcpy(block.data(), &wfx, sizeof wfx);
+    if (!extra.empty()) std::memcpy(block.data() + sizeof wfx, extra.data(), extra.size());
     return block;
 }
 
