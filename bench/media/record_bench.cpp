@@ -19,12 +19,14 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/com/com_runtime.h"
 #include "platform/com/moniker.h"
+#include "platform/com/task_memory.h"
 #include "platform/com/wide_text.h"
 #include "platform/media/devices/device_catalog.h"
 #include "platform/media/gst.h"
