@@ -8,6 +8,7 @@
 #include "platform/com/wide_text.h"
 #include "platform/com/moniker.h"
 #include "platform/media/interfaces/device_enum.h"
+#include "tools/qdmedia/windows_media.h"
 
 namespace qdmedia {
 namespace {
@@ -77,21 +78,26 @@ int ListCatalogue() {
         for (const auto& m : monikers)
             std::printf("    %s\n        %s\n", FriendlyNameOf(m.Get()).c_str(), DisplayNameOf(m.Get()).c_str());
     }
+    ListWindowsMediaProfiles(number);
     return 0;
 }
 
-ComPtr<IMoniker> FindVideoDevice(const std::string& name) {
+ComPtr<IMoniker> FindEntry(REFGUID category, const std::string& name, const char* what) {
     ComPtr<ICreateDevEnum> devices = DeviceEnumerator();
     if (!devices) return nullptr;
     const std::u16string wanted = Utf8ToWide(name);
-    for (const auto& m : MonikersOf(devices.Get(), CLSID_VideoInputDeviceCategory)) {
+    for (const auto& m : MonikersOf(devices.Get(), category)) {
         if (name.empty() || WideEqualsIgnoreCase(Utf8ToWide(DisplayNameOf(m.Get())), wanted) ||
             WideEqualsIgnoreCase(Utf8ToWide(FriendlyNameOf(m.Get())), wanted))
             return m;
     }
-    std::fprintf(stderr, "qdmedia: no video input device %s%s%s (see \"qdmedia list\")\n", name.empty() ? "" : "\"",
+    std::fprintf(stderr, "qdmedia: no %s %s%s%s (see \"qdmedia list\")\n", what, name.empty() ? "" : "\"",
                  name.c_str(), name.empty() ? "" : "\"");
     return nullptr;
+}
+
+ComPtr<IMoniker> FindVideoDevice(const std::string& name) {
+    return FindEntry(CLSID_VideoInputDeviceCategory, name, "video input device");
 }
 
 }  // namespace qdmedia

@@ -2,7 +2,11 @@
 //   qdmedia list
 //   qdmedia preview [--device NAME] [--seconds N]
 //   qdmedia grab [--device NAME] out.bmp
-// NAME is a device's friendly name or display name; without it the first video device.
+//   qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]
+//                  [--audio-compressor NAME] [--wm-profile NAME] --seconds N out.avi|out.wmv
+// NAME is a catalogue entry's friendly name or display name; without --device the first video
+// device (preview, grab). record takes the virtual TV card's own audio with the card's video
+// unless --audio-device names another; other devices record audio only with --audio-device.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,29 +22,44 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: qdmedia list\n"
                  "       qdmedia preview [--device NAME] [--seconds N]\n"
-                 "       qdmedia grab [--device NAME] out.bmp\n");
+                 "       qdmedia grab [--device NAME] out.bmp\n"
+                 "       qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]\n"
+                 "                      [--audio-compressor NAME] [--wm-profile NAME] --seconds N FILE\n");
     return 2;
 }
 
 struct Options {
-    std::string device;
+    qdmedia::RecordRequest record;
     double seconds = 5;
+    bool secondsGiven = false;
     std::vector<std::string> rest;
     bool valid = true;
 };
+
+// The option's text field, or null for an option that is not a named text one.
+std::string* TextOption(Options& o, const std::string& arg) {
+    if (arg == "--device") return &o.record.device;
+    if (arg == "--audio-device") return &o.record.audioDevice;
+    if (arg == "--video-compressor") return &o.record.videoCompressor;
+    if (arg == "--audio-compressor") return &o.record.audioCompressor;
+    if (arg == "--wm-profile") return &o.record.wmProfile;
+    return nullptr;
+}
 
 Options Parse(int argc, char** argv) {
     Options o;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--device" || arg == "--seconds") && i + 1 >= argc) {
+        const bool takesValue = TextOption(o, arg) || arg == "--seconds";
+        if (takesValue && i + 1 >= argc) {
             o.valid = false;
-        } else if (arg == "--device") {
-            o.device = argv[++i];
+        } else if (std::string* text = TextOption(o, arg)) {
+            *text = argv[++i];
         } else if (arg == "--seconds") {
             char* end = nullptr;
             o.seconds = std::strtod(argv[++i], &end);
-            if (!end || *end || o.seconds <= 0 || o.seconds > 86400) o.valid = false;
+            o.secondsGiven = true;
+            if (!end || *end || !(o.seconds > 0) || o.seconds > 86400) o.valid = false;
         } else if (arg.rfind("--", 0) == 0) {
             o.valid = false;
         } else {
@@ -50,10 +69,21 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-int Run(const std::string& command, const Options& o) {
+bool OnlyDeviceOption(const Options& o) {
+    const qdmedia::RecordRequest& r = o.record;
+    return r.audioDevice.empty() && r.videoCompressor.empty() && r.audioCompressor.empty() && r.wmProfile.empty();
+}
+
+int Run(const std::string& command, Options o) {
+    if (command == "record" && o.rest.size() == 1 && !o.record.device.empty() && o.secondsGiven) {
+        o.record.seconds = o.seconds;
+        o.record.file = o.rest[0];
+        return qdmedia::Record(o.record);
+    }
+    if (!OnlyDeviceOption(o)) return Usage();
     if (command == "list" && o.rest.empty()) return qdmedia::ListCatalogue();
-    if (command == "preview" && o.rest.empty()) return qdmedia::Preview(o.device, o.seconds);
-    if (command == "grab" && o.rest.size() == 1) return qdmedia::Grab(o.device, o.rest[0]);
+    if (command == "preview" && o.rest.empty()) return qdmedia::Preview(o.record.device, o.seconds);
+    if (command == "grab" && o.rest.size() == 1) return qdmedia::Grab(o.record.device, o.rest[0]);
     return Usage();
 }
 

@@ -21,6 +21,7 @@ bool Session::Open(const std::string& device) {
     ComPtr<IMoniker> moniker = FindVideoDevice(device);
     if (!moniker) return false;
     deviceName = FriendlyNameOf(moniker.Get());
+    displayName = DisplayNameOf(moniker.Get());
     if (Failed(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
                                 builder.ReleaseAndGetVoidAddress()),
                "CoCreateInstance CaptureGraphBuilder2") ||
@@ -57,10 +58,12 @@ LONG Session::RunFor(long milliseconds) {
         LONG code = 0;
         LONG_PTR p1 = 0, p2 = 0;
         if (events->GetEvent(&code, &p1, &p2, 50) != S_OK) continue;
+        if (code == EC_ERRORABORT)
+            Failed(static_cast<HRESULT>(p1), "the running graph");
         events->FreeEventParams(code, p1, p2);
         if (code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_DEVICE_LOST || code == EC_USERABORT) ended = code;
     }
-    control->Stop();
+    if (Failed(control->Stop(), "IMediaControl Stop")) return -1;
     return ended;
 }
 

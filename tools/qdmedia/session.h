@@ -14,13 +14,15 @@ struct Session {
     ComPtr<ICaptureGraphBuilder2> builder;
     ComPtr<IBaseFilter> capture;
     std::string deviceName;
+    std::string displayName;
 
     // Prints what failed and returns false.
     bool Open(const std::string& device);
     // Adds a filter of a built-in class to the graph.
     ComPtr<IBaseFilter> Add(REFCLSID clsid, const char16_t* name);
     // Runs until `milliseconds` pass or the graph reports completion, an abort or a lost
-    // device (returned; 0 when the time ran out).
+    // device (returned; 0 when the time ran out). -1, with a message, when the graph does not
+    // run or does not stop; an abort's error is printed.
     LONG RunFor(long milliseconds);
 };
 
