@@ -79,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Video, VideoCompressorRecordingTest,
                          CaseName);
 
 // Held back: the libav video encoders' frames reach the AVI multiplexer outside its segment
-// (their output starts 1000 hours later, as the encoder base offsets it), so the multiplexer
-// drops every frame, its audio input backs up and Stop never finishes the file.
+// (it clips every one; these encoders time their output from a 1000-hour offset), so its audio
+// input backs up and Stop hangs sending end of stream to the blocked audio source.
 INSTANTIATE_TEST_SUITE_P(DISABLED_LibavVideoDroppedByTheMultiplexer, VideoCompressorRecordingTest,
                          ::testing::Values(Compressor{"avenc_mpeg4", "video/mpeg, mpegversion=(int)4"},
                                            Compressor{"avenc_huffyuv", "video/x-huffyuv"},
