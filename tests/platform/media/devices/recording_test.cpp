@@ -5,7 +5,6 @@
 
 #include "platform/media/gst.h"
 
-#include <gst/pbutils/pbutils.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -27,7 +26,7 @@
 #include "platform/media/interfaces/file_writing.h"
 #include "platform/media/interfaces/gst_filter.h"
 #include "platform/media/interfaces/stream_config.h"
-#include "tests/platform/media/devices/device_fixture.h"
+#include "tests/platform/media/devices/recording_fixture.h"
 
 namespace media::test {
 namespace {
@@ -36,180 +35,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 REFERENCE_TIME kNever = 0x7FFFFFFFFFFFFFFF;
-
-// What a player finds in a file.
-struct Discovered {
-    bool ok = false;
-    double seconds = 0;
-    int width = 0, height = 0;
-    int videoStreams = 0, audioStreams = 0;
-};
-
-Discovered Discover(const fs::path& file) {
-    Discovered d;
-    GError* error = nullptr;
-    GstDiscoverer* discoverer = gst_discoverer_new(10 * GST_SECOND, &error);
-    if (!discoverer) {
-        g_clear_error(&error);
-        return d;
-    }
-    gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
-    GstDiscovererInfo* info = gst_discoverer_discover_uri(discoverer, uri, &error);
-    g_free(uri);
-    g_clear_error(&error);
-    if (info && gst_discoverer_info_get_result(info) == GST_DISCOVERER_OK) {
-        d.ok = true;
-        d.seconds = static_cast<double>(gst_discoverer_info_get_duration(info)) / GST_SECOND;
-        GList* video = gst_discoverer_info_get_video_streams(info);
-        GList* audio = gst_discoverer_info_get_audio_streams(info);
-        d.videoStreams = static_cast<int>(g_list_length(video));
-        d.audioStreams = static_cast<int>(g_list_length(audio));
-        if (video) {
-            auto* v = GST_DISCOVERER_VIDEO_INFO(video->data);
-            d.width = static_cast<int>(gst_discoverer_video_info_get_width(v));
-            d.height = static_cast<int>(gst_discoverer_video_info_get_height(v));
-        }
-        gst_discoverer_stream_info_list_free(video);
-        gst_discoverer_stream_info_list_free(audio);
-    }
-    if (info) gst_discoverer_info_unref(info);
-    g_object_unref(discoverer);
-    return d;
-}
-
-std::uint32_t ReadLe32(const std::vector<char>& bytes, std::size_t at) {
-    std::uint32_t v = 0;
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
-
-// The chunks of the first RIFF part: video frames and audio bytes in "movi", the frame count
-// the header gives, and whether the legacy index follows.
-struct AviChunks {
-    int videoFrames = 0;
-    std::uint64_t audioBytes = 0;
-    std::uint32_t headerFrames = 0;
-    bool legacyIndex = false;
-};
-
-AviChunks WalkAvi(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    AviChunks chunks;
-    if (bytes.size() < 64 || std::memcmp(bytes.data(), "RIFF", 4) != 0) return chunks;
-    chunks.headerFrames = ReadLe32(bytes, 48);  // avih: dwTotalFrames
-    std::size_t at = 12;
-    while (at + 12 <= bytes.size()) {
-        const std::uint32_t size = ReadLe32(bytes, at + 4);
-        if (std::memcmp(bytes.data() + at, "LIST", 4) == 0 && std::memcmp(bytes.data() + at + 8, "movi", 4) == 0) {
-            const std::size_t end = std::min<std::size_t>(bytes.size(), at + 8 + size);
-            for (std::size_t c = at + 12; c + 8 <= end;) {
-                const std::uint32_t chunkSize = ReadLe32(bytes, c + 4);
-                if (c + 8 + chunkSize > bytes.size()) break;
-                if (bytes[c + 2] == 'd') ++chunks.videoFrames;
-                if (bytes[c + 2] == 'w' && bytes[c + 3] == 'b') chunks.audioBytes += chunkSize;
-                c += 8 + chunkSize + (chunkSize & 1);
-            }
-        } else if (std::memcmp(bytes.data() + at, "idx1", 4) == 0) {
-            chunks.legacyIndex = true;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return chunks;
-}
-
-class RecordingTest : public DeviceTest {
-protected:
-    void SetUp() override {
-        DeviceTest::SetUp();
-        char pattern[] = "/tmp/qd-recording-XXXXXX";
-        ASSERT_TRUE(mkdtemp(pattern));
-        dir_ = pattern;
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_ICaptureGraphBuilder2, builder_.ReleaseAndGetVoidAddress()));
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                         graph_.ReleaseAndGetVoidAddress()));
-        ASSERT_EQ(S_OK, builder_->SetFiltergraph(graph_.Get()));
-        control_ = As<IMediaControl>(graph_.Get());
-        events_ = As<IMediaEventEx>(graph_.Get());
-        video_ = Bind(kVirtualTvCardName);
-        audio_ = Bind(kVirtualTvCardAudioName);
-        ASSERT_TRUE(video_ && audio_);
-        ASSERT_EQ(S_OK, graph_->AddFilter(video_.Get(), nullptr));
-        ASSERT_EQ(S_OK, graph_->AddFilter(audio_.Get(), nullptr));
-    }
-    void TearDown() override {
-        if (control_) control_->Stop();
-        control_ = nullptr;
-        events_ = nullptr;
-        mux_ = nullptr;
-        sink_ = nullptr;
-        video_ = audio_ = nullptr;
-        builder_ = nullptr;
-        graph_ = nullptr;
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-        DeviceTest::TearDown();
-    }
-
-    // The multiplexer and writer for `file`, with the card's video and audio capture rendered to it.
-    HRESULT BuildRecording(const fs::path& file) {
-        HRESULT hr = builder_->SetOutputFileName(&MEDIASUBTYPE_Avi, Utf8ToWide(file.string()).c_str(),
-                                                 mux_.ReleaseAndGetAddressOf(), sink_.ReleaseAndGetAddressOf());
-        if (FAILED(hr)) return hr;
-        hr = builder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, video_.Get(), nullptr, mux_.Get());
-        if (FAILED(hr)) return hr;
-        return builder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Audio, audio_.Get(), nullptr, mux_.Get());
-    }
-
-    // Collects events for `time`; returns the first EC_ERRORABORT's HRESULT (S_OK for none).
-    HRESULT WatchFor(std::chrono::milliseconds time) {
-        const auto end = std::chrono::steady_clock::now() + time;
-        HRESULT abort = S_OK;
-        while (std::chrono::steady_clock::now() < end) {
-            LONG code = 0;
-            LONG_PTR p1 = 0, p2 = 0;
-            if (events_->GetEvent(&code, &p1, &p2, 50) != S_OK) continue;
-            if (code == EC_ERRORABORT && abort == S_OK) abort = static_cast<HRESULT>(p1);
-            events_->FreeEventParams(code, p1, p2);
-        }
-        return abort;
-    }
-
-    ComPtr<IPin> CapturePin(IBaseFilter* filter, const GUID& type) {
-        ComPtr<IPin> pin;
-        builder_->FindPin(filter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &type, FALSE, 0, pin.ReleaseAndGetAddressOf());
-        return pin;
-    }
-
-    // The capture format's frame size and rate.
-    void CaptureFormat(int* width, int* height, double* fps) {
-        AM_MEDIA_TYPE* type = nullptr;
-        ASSERT_EQ(S_OK, As<IAMStreamConfig>(CapturePin(video_.Get(), MEDIATYPE_Video).Get())->GetFormat(&type));
-        const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat);
-        *width = info->bmiHeader.biWidth;
-        *height = std::abs(info->bmiHeader.biHeight);
-        *fps = 1e7 / static_cast<double>(info->AvgTimePerFrame);
-        DeleteMediaType(type);
-    }
-
-    // Audio bytes per second of the card's audio capture.
-    double AudioBytesPerSecond() {
-        AM_MEDIA_TYPE type{};
-        EXPECT_EQ(S_OK, CapturePin(audio_.Get(), MEDIATYPE_Audio)->ConnectionMediaType(&type));
-        const double rate = reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat)->nAvgBytesPerSec;
-        FreeMediaType(type);
-        return rate;
-    }
-
-    fs::path dir_;
-    ComPtr<ICaptureGraphBuilder2> builder_;
-    ComPtr<IGraphBuilder> graph_;
-    ComPtr<IMediaControl> control_;
-    ComPtr<IMediaEventEx> events_;
-    ComPtr<IBaseFilter> video_, audio_, mux_;
-    ComPtr<IFileSinkFilter> sink_;
-};
 
 TEST_F(RecordingTest, SetOutputFileNamePutsAConnectedMultiplexerAndWriterInTheGraph) {
     const fs::path file = dir_ / "out.avi";
