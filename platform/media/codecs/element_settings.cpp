@@ -276,7 +276,7 @@ std::u16string PropertyText(GstElement* element, GParamSpec* spec) {
     g_object_get_property(G_OBJECT(element), g_param_spec_get_name(spec), &value);
     std::string text;
     switch (*kind) {
-        case Kind::Boolean: text = g_value_get_boolean(&value) ? "1" : "0"; break;
+        case Kind::Boolean: text.assign(1, g_value_get_boolean(&value) ? '1' : '0'); break;
         case Kind::Int: text = std::to_string(g_value_get_int(&value)); break;
         case Kind::UInt: text = std::to_string(g_value_get_uint(&value)); break;
         case Kind::Int64: text = std::to_string(g_value_get_int64(&value)); break;

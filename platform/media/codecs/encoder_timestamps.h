@@ -1,8 +1,9 @@
-// The libav video encoders of this GStreamer release hand out every frame stamped with an
+// The libav video encoders of this GStreamer release hand out their frames stamped with an
 // invalid time (2^63 ns, the library's "no time" passed through unconverted), so a renderer
-// waits for ever and a multiplexer cannot place the frame. Each frame comes out in the order it
-// went in (none of these encoders is given B-frames), so the times of the frames that went in
-// are kept in order and put back on the frames that come out.
+// waits for ever and a multiplexer drops every frame. Each frame comes out in the order it went
+// in (none of these encoders is given B-frames), so the times of the frames that went in are
+// kept in order and put back on the frames that come out, at the same running time in the
+// output's segment (which the encoder moves by a thousand hours).
 #pragma once
 
 #include "platform/media/gst.h"
@@ -17,7 +18,7 @@ bool EncoderLosesFrameTimes(const char* factory);
 bool IsPinnedForFrameOrder(GstElement* element, const char* property);
 
 // Watches `encoder`'s pads: the input frames' times are queued, and an output frame without a
-// valid time takes the oldest queued one. Nothing is changed on frames that carry their times.
+// valid time takes the oldest queued one.
 void KeepFrameTimesAcross(GstElement* encoder);
 
 }  // namespace media::codecs
