@@ -42,7 +42,8 @@ void KeepSegment(GstEvent* event, GstSegment* segment) {
 GstPadProbeReturn OnInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* queue = static_cast<FrameTimeQueue*>(data);
     std::lock_guard lock(queue->mutex);
-    if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info)) {
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
         if (queue->waiting.size() == kMostFramesInFlight) queue->waiting.pop_front();
         queue->waiting.push_back({GST_BUFFER_PTS(buffer), GST_BUFFER_DURATION(buffer)});
     } else if (GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info)) {
@@ -55,8 +56,9 @@ GstPadProbeReturn OnInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
 GstPadProbeReturn OnOutput(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* queue = static_cast<FrameTimeQueue*>(data);
     std::lock_guard lock(queue->mutex);
-    if (GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info)) {
-        if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) KeepSegment(event, &queue->output);
+    if (!(GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)) {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (event && GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) KeepSegment(event, &queue->output);
         return GST_PAD_PROBE_OK;
     }
     if (queue->waiting.empty()) return GST_PAD_PROBE_OK;
