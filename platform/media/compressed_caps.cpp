@@ -103,10 +103,12 @@ GstCaps* AudioCaps(const AM_MEDIA_TYPE& type) {
     std::memcpy(&wfx, type.pbFormat, sizeof wfx);
     const AudioCodec* codec = AudioByTag(wfx.wFormatTag);
     if (!codec || wfx.nChannels == 0 || wfx.nSamplesPerSec == 0 || wfx.nSamplesPerSec > G_MAXINT) return nullptr;
+    const bool adpcm = std::string_view(codec->capsName) == "audio/x-adpcm";
+    if (adpcm && wfx.nBlockAlign == 0) return nullptr;  // ADPCM cannot be cut into blocks without it
     GstCaps* caps = CodecCaps(codec->capsName, codec->extra);
     gst_caps_set_simple(caps, "rate", G_TYPE_INT, static_cast<gint>(wfx.nSamplesPerSec), "channels", G_TYPE_INT,
                         static_cast<gint>(wfx.nChannels), nullptr);
-    if (std::string_view(codec->capsName) == "audio/x-adpcm" && wfx.nBlockAlign > 0)
+    if (adpcm)
         gst_caps_set_simple(caps, "block_align", G_TYPE_INT, static_cast<gint>(wfx.nBlockAlign), nullptr);
     return caps;
 }

@@ -229,6 +229,9 @@ public:
 
     const VideoCompressorInfo& Info() const { return info_; }
 
+    // IMediaFilter's GetState stays visible beside the dialogs' one.
+    using CBaseFilter::GetState;
+
     // IAMVfwCompressDialogs
     HRESULT ShowDialog(int dialog, HWND parent) override {
         if (dialog == VfwCompressDialog_QueryConfig) return S_OK;

@@ -432,7 +432,7 @@ bool SetNumber(GstElement* element, const char* property, double value) {
         inRange = rounded >= 0 && rounded <= G_MAXUINT;
         g_value_set_uint(&v, static_cast<guint>(rounded));
     } else if (type == G_TYPE_LONG) {
-        inRange = rounded >= G_MINLONG && rounded <= G_MAXLONG;
+        inRange = rounded >= static_cast<double>(G_MINLONG) && rounded < -static_cast<double>(G_MINLONG);
         g_value_set_long(&v, static_cast<glong>(rounded));
     } else if (type == G_TYPE_ULONG) {
         inRange = rounded >= 0 && rounded <= static_cast<double>(G_MAXULONG);

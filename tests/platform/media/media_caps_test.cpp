@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/media/compressed_caps.h"
+
 namespace media {
 namespace {
 
@@ -214,6 +216,30 @@ TEST(MediaCaps, SampleRateBeyondCapsRangeIsRefused) {
     GstCaps* caps = CapsFromMediaType(type);
     ASSERT_NE(caps, nullptr);
     gst_caps_unref(caps);
+}
+
+// ADPCM is cut into blocks of nBlockAlign bytes: without one the type is refused, and with one
+// the caps carry it and come back the same.
+TEST(MediaCaps, AdpcmNeedsItsBlockAlignment) {
+    WAVEFORMATEX wfx{WAVE_FORMAT_ADPCM, 2, 48000, 48000, 0, 4, 0};
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Audio;
+    type.subtype = FourccSubtype(WAVE_FORMAT_ADPCM);
+    type.formattype = FORMAT_WaveFormatEx;
+    type.cbFormat = sizeof wfx;
+    type.pbFormat = reinterpret_cast<BYTE*>(&wfx);
+    EXPECT_EQ(CapsFromMediaType(type), nullptr);
+    wfx.nBlockAlign = 2048;
+    GstCaps* caps = CapsFromMediaType(type);
+    ASSERT_NE(caps, nullptr);
+    AM_MEDIA_TYPE back{};
+    ASSERT_EQ(MediaTypeFromCaps(caps, &back), S_OK);
+    GstCaps* again = CapsFromMediaType(back);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(gst_caps_is_equal(caps, again));
+    gst_caps_unref(again);
+    gst_caps_unref(caps);
+    FreeMediaType(back);
 }
 
 }  // namespace
