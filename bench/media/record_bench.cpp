@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/media/bench_support.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/moniker.h"
 #include "platform/com/task_memory.h"
@@ -47,23 +48,9 @@ namespace fs = std::filesystem;
 constexpr int kSeconds = 5;
 constexpr double kFrameRate = 30000.0 / 1001.0;
 
-double CpuSeconds(const rusage& r) {
-    return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
-           static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
-double ProcessCpuSeconds() {
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return CpuSeconds(r);
-}
-
-template <typename I>
-ComPtr<I> As(IUnknown* object) {
-    ComPtr<I> out;
-    if (object) object->QueryInterface(IidOf<I>(), out.ReleaseAndGetVoidAddress());
-    return out;
-}
+using bench::As;
+using bench::CpuSeconds;
+using bench::ProcessCpuSeconds;
 
 ComPtr<IBaseFilter> BindByDisplayName(const char16_t* name) {
     ComPtr<IBindCtx> context;
