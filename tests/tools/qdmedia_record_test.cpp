@@ -4,7 +4,6 @@
 
 #include "platform/media/gst.h"
 
-#include <gst/pbutils/pbutils.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include "platform/media/interfaces/device_enum.h"
 #include "platform/media/interfaces/stream_config.h"
 #include "tests/platform/media/devices/device_fixture.h"
+#include "tests/platform/media/devices/recording_fixture.h"
 
 namespace media::test {
 namespace {
@@ -29,55 +29,6 @@ struct ToolRun {
     int status = -1;
     std::string output;
 };
-
-// What a player finds in a file.
-struct Discovered {
-    bool ok = false;
-    double seconds = 0;
-    std::string videoCaps, audioCaps;
-    int width = 0, height = 0;
-    int videoStreams = 0, audioStreams = 0;
-};
-
-std::string CapsName(GstDiscovererStreamInfo* info) {
-    GstCaps* caps = gst_discoverer_stream_info_get_caps(info);
-    if (!caps) return {};
-    std::string name = gst_caps_is_empty(caps) ? "" : gst_structure_get_name(gst_caps_get_structure(caps, 0));
-    gst_caps_unref(caps);
-    return name;
-}
-
-Discovered Discover(const fs::path& file) {
-    Discovered d;
-    GError* error = nullptr;
-    GstDiscoverer* discoverer = gst_discoverer_new(10 * GST_SECOND, &error);
-    g_clear_error(&error);
-    if (!discoverer) return d;
-    gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
-    GstDiscovererInfo* info = gst_discoverer_discover_uri(discoverer, uri, &error);
-    g_free(uri);
-    g_clear_error(&error);
-    if (info && gst_discoverer_info_get_result(info) == GST_DISCOVERER_OK) {
-        d.ok = true;
-        d.seconds = static_cast<double>(gst_discoverer_info_get_duration(info)) / GST_SECOND;
-        GList* video = gst_discoverer_info_get_video_streams(info);
-        GList* audio = gst_discoverer_info_get_audio_streams(info);
-        d.videoStreams = static_cast<int>(g_list_length(video));
-        d.audioStreams = static_cast<int>(g_list_length(audio));
-        if (video) {
-            auto* v = GST_DISCOVERER_VIDEO_INFO(video->data);
-            d.width = static_cast<int>(gst_discoverer_video_info_get_width(v));
-            d.height = static_cast<int>(gst_discoverer_video_info_get_height(v));
-            d.videoCaps = CapsName(GST_DISCOVERER_STREAM_INFO(video->data));
-        }
-        if (audio) d.audioCaps = CapsName(GST_DISCOVERER_STREAM_INFO(audio->data));
-        gst_discoverer_stream_info_list_free(video);
-        gst_discoverer_stream_info_list_free(audio);
-    }
-    if (info) gst_discoverer_info_unref(info);
-    g_object_unref(discoverer);
-    return d;
-}
 
 // The number after "label: " in the tool's output, or -1.
 long CountAfter(const std::string& output, const std::string& label) {
@@ -152,7 +103,7 @@ TEST_F(QdmediaRecord, AnH264RecordingOfTheCardPlaysWithVideoAndAudioForItsLength
     ASSERT_TRUE(found.ok);
     EXPECT_EQ(1, found.videoStreams);
     EXPECT_EQ(1, found.audioStreams);
-    EXPECT_EQ("video/x-h264", found.videoCaps);
+    EXPECT_TRUE(CapsAgree(found.videoCaps, "video/x-h264")) << found.videoCaps;
     EXPECT_EQ(width, found.width);
     EXPECT_EQ(height, found.height);
     EXPECT_NEAR(5.0, found.seconds, 0.2);
@@ -169,7 +120,7 @@ TEST_F(QdmediaRecord, DisplayNamesChooseTheDevicesAndTheAudioCompressor) {
     ASSERT_TRUE(found.ok);
     EXPECT_EQ(1, found.videoStreams);
     ASSERT_EQ(1, found.audioStreams);
-    EXPECT_NE("audio/x-raw", found.audioCaps) << compressor;
+    EXPECT_FALSE(CapsAgree(found.audioCaps, "audio/x-raw")) << compressor << ": " << found.audioCaps;
     EXPECT_NEAR(2.0, found.seconds, 0.2);
 }
 
