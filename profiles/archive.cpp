@@ -195,6 +195,9 @@ void CArchive::ReadObjectHeader(const char* className) {
         if (recordClass != className)
             Fail(tagOffset, "class \"" + Cp932ToDisplay(recordClass) + "\" where " + className + " was expected");
         if (schema != 0) Fail(tagOffset, "class " + recordClass + " has schema " + std::to_string(schema) + ", not 0");
+        // Storing describes a class once and refers to it afterwards.
+        for (const auto& [index, name] : loadedClasses_)
+            if (name == recordClass) onlyCurrentForms_ = false;
         loadedClasses_.emplace(nextIndex_++, recordClass);
     } else {
         DWORD classIndex = 0;

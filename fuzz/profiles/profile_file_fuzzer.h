@@ -8,24 +8,13 @@
 
 #include "profiles/profile_file.h"
 
-// Byte identity of current-form files is checked only with QD_FUZZ_IDENTITY=1: the test for
-// "current form" still lets some non-canonical encodings through (inputs kept in
-// fuzz/profiles/findings/), so the short CI runs check load/store stability only.
-inline bool CheckIdentity() {
-    static const bool enabled = [] {
-        const char* value = std::getenv("QD_FUZZ_IDENTITY");
-        return value && value[0] == '1';
-    }();
-    return enabled;
-}
-
 template <class T>
 int FuzzListFile(const std::uint8_t* data, std::size_t size, bool withSelection) {
     try {
         bool current = false;
         const auto loaded = LoadListFile<T>(std::span(data, size), withSelection, &current);
         const std::vector<BYTE> written = StoreListFile(loaded.profiles, loaded.current, withSelection);
-        if (current && CheckIdentity() && written != std::vector<BYTE>(data, data + size)) std::abort();
+        if (current && written != std::vector<BYTE>(data, data + size)) std::abort();
         const auto reloaded = LoadListFile<T>(written, withSelection, &current);
         if (!current) std::abort();
         if (reloaded.profiles.size() != loaded.profiles.size()) std::abort();
@@ -40,7 +29,7 @@ inline int FuzzOptionFile(const std::uint8_t* data, std::size_t size) {
         bool current = false;
         COptionProfile options = LoadOptionFile(std::span(data, size), &current);
         const std::vector<BYTE> written = StoreOptionFile(options);
-        if (current && CheckIdentity() && written != std::vector<BYTE>(data, data + size)) std::abort();
+        if (current && written != std::vector<BYTE>(data, data + size)) std::abort();
         COptionProfile reloaded = LoadOptionFile(written, &current);
         if (!current || !(reloaded == options)) std::abort();
         if (StoreOptionFile(reloaded) != written) std::abort();

@@ -190,6 +190,18 @@ TEST_P(CurrentForm, IsReportedByTheLoader) {
     EXPECT_EQ(written == c.file, c.current) << c.what;
 }
 
+// Two mux records; the second names its class again instead of referring to the first's.
+std::vector<BYTE> TwoMuxRecords(bool describeClassAgain) {
+    ArchiveBytes b;
+    b.U32(2662).U32(2).I32(-1).NewClass("CMuxProfile").U32(2662).Str("a").Zeros(4 * 49);
+    if (describeClassAgain)
+        b.NewClass("CMuxProfile");
+    else
+        b.U16(0x8001);
+    b.U32(2662).Str("b").Zeros(4 * 49);
+    return b.data;
+}
+
 std::vector<BYTE> NegativeCount() {
     ArchiveBytes b;
     b.U32(2662).I32(-1).I32(-1);
@@ -205,6 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
     Files, CurrentForm,
     testing::Values(CurrentFormCase{"as written", MuxFileWithNamePrefix(2662, 2662, {3}), true},
                     CurrentFormCase{"no current profile", MuxFileWithNamePrefix(2662, 2662, {3}, -1), true},
+                    CurrentFormCase{"second record refers to its class", TwoMuxRecords(false), true},
+                    CurrentFormCase{"second record describes its class again", TwoMuxRecords(true), false},
                     CurrentFormCase{"negative count of an empty list", NegativeCount(), false},
                     CurrentFormCase{"older file word", MuxFileWithNamePrefix(2661, 2662, {3}), false},
                     CurrentFormCase{"older record", MuxFileWithNamePrefix(2662, 2661, {3}), false},
