@@ -4,6 +4,10 @@
 # - CPU seconds per second of each, sampled from /proc/PID/stat after a settling time, so
 #   start-up is left out, and their ratio;
 # - the program's time from start to the first picture on screen (fresh configuration).
+# Both draw a 640 x 480 picture: once the program shows its picture, its window is resized so
+# that the video pane is 640 x 480, the size of the pipeline's window. Both use one GStreamer
+# registry, made before either starts: a fresh configuration of the program is not a first
+# run of GStreamer on the machine, whose plug-in scan would otherwise be counted.
 #
 #   bench/app/preview_cpu.sh [BIN_DIR]     (default build/bench/bin)
 #
@@ -21,7 +25,9 @@ for f in "$PROGRAM" "$PROBE"; do
     [ -x "$f" ] || { echo "preview_cpu: $f is missing (build with -DQD_BUILD_BENCH=ON -DQD_BUILD_APP=ON)" >&2; exit 2; }
 done
 command -v Xvfb >/dev/null || { echo "preview_cpu: Xvfb is missing" >&2; exit 2; }
-command -v gst-launch-1.0 >/dev/null || { echo "preview_cpu: gst-launch-1.0 is missing" >&2; exit 2; }
+for tool in gst-launch-1.0 gst-inspect-1.0 xdotool xwininfo; do
+    command -v "$tool" >/dev/null || { echo "preview_cpu: $tool is missing" >&2; exit 2; }
+done
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -66,6 +72,32 @@ stop() {
     wait "$1" 2>/dev/null || true
 }
 
+# Width x height of a window.
+window_size() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w " " h }'; }
+
+# Resizes the program's main window so that its largest child, the video pane, is W x H.
+resize_pane() {
+    local pid=$1 want_w=$2 want_h=$3 top="" area=0 id w h pane pane_area=0
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        read -r w h < <(window_size "$id")
+        if [ $((w * h)) -gt "$area" ]; then top=$id; area=$((w * h)); fi
+    done
+    [ -n "$top" ] || return 1
+    for id in $(xwininfo -children -id "$top" | awk '/^ +0x/ { print $1 }'); do
+        read -r w h < <(window_size "$id")
+        if [ $((w * h)) -gt "$pane_area" ]; then pane=$id; pane_area=$((w * h)); fi
+    done
+    [ -n "${pane:-}" ] || return 1
+    read -r tw th < <(window_size "$top")
+    read -r w h < <(window_size "$pane")
+    xdotool windowsize "$top" $((tw - w + want_w)) $((th - h + want_h))
+    sleep 0.5
+    window_size "$pane"
+}
+
+export GST_REGISTRY="$work/gst-registry.bin"
+gst-inspect-1.0 >/dev/null 2>&1
+
 # The program, with a fresh configuration.
 mkdir -p "$work/home" "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
@@ -79,6 +111,7 @@ if ! first_picture=$("$PROBE" "$start" 15); then
     stop "$program"
     exit 1
 fi
+pane_size=$(resize_pane "$program" 640 480) || { echo "preview_cpu: the program's window was not found" >&2; stop "$program"; exit 1; }
 program_cpu=$(steady_cpu "$program")
 stop "$program"
 
@@ -91,6 +124,7 @@ pipeline_cpu=$(steady_cpu "$pipeline")
 stop "$pipeline"
 
 echo "program start to first picture:   ${first_picture} s"
+echo "program video pane:               ${pane_size/ /x}"
 echo "program preview CPU:              ${program_cpu} s/s"
 echo "gst-launch-1.0 pipeline CPU:      ${pipeline_cpu} s/s"
 awk -v p="$program_cpu" -v g="$pipeline_cpu" 'BEGIN { printf "program / pipeline:               %.2f\n", (g > 0) ? p / g : 0 }'

@@ -18,9 +18,21 @@ namespace media {
 
 namespace {
 
+// The colour conversion in front of a display: chroma taken from the nearest sample and no
+// dithering, which is what the eye cannot tell apart on a preview and costs about half of
+// videoconvert's default resampling.
+GstElement* MakeDisplayConverter() {
+    GstElement* convert = MakeElement("videoconvert", nullptr);
+    if (convert) {
+        gst_util_set_object_arg(G_OBJECT(convert), "chroma-mode", "none");
+        gst_util_set_object_arg(G_OBJECT(convert), "dither", "none");
+    }
+    return convert;
+}
+
 // BGRx frames into an appsink that keeps only the newest one.
 GstElement* MakeToolkitChain(GstElement** sinkOut) {
-    GstElement* convert = MakeElement("videoconvert", nullptr);
+    GstElement* convert = MakeDisplayConverter();
     GstElement* format = MakeElement("capsfilter", nullptr);
     GstElement* sink = MakeElement("appsink", nullptr);
     if (format) SetFilterCaps(format, gst_caps_from_string("video/x-raw, format=BGRx"));
@@ -113,6 +125,7 @@ public:
             std::lock_guard lock(mutex_);
             visible_ = visible ? OATRUE : OAFALSE;
             if (!visible_) clearOn = owner_;
+            clearAtNextDrop_ = !visible_;
         }
         if (clearOn) {
             Clear(clearOn);
@@ -363,14 +376,14 @@ private:
         if (!*sink) return nullptr;
         GstElement* output;
         if (scalesItself) {
-            output = MakeChainBin("sink", nullptr, {MakeElement("videoconvert", nullptr), *sink});
+            output = MakeChainBin("sink", nullptr, {MakeDisplayConverter(), *sink});
         } else {
             // Converted at the source's size, then stretched pixel by pixel (as the toolkit
             // draws an image): the cheapest way to a picture of the rectangle's size.
             GstElement* scale = MakeElement("videoscale", nullptr);
             if (scale) g_object_set(scale, "add-borders", FALSE, "method", 0, nullptr);
             *scaleCaps = MakeElement("capsfilter", nullptr);
-            output = MakeChainBin("sink", nullptr, {MakeElement("videoconvert", nullptr), scale, *scaleCaps, *sink});
+            output = MakeChainBin("sink", nullptr, {MakeDisplayConverter(), scale, *scaleCaps, *sink});
         }
         if (!output) {
             *sink = *scaleCaps = nullptr;
@@ -430,10 +443,20 @@ private:
         if (handle) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(GST_MESSAGE_SRC(message)), handle);
     }
 
+    // A frame that passed just before the video was hidden may still be drawn after the
+    // window was cleared; the next frame on this thread comes only after it, so the first one
+    // dropped clears the window once more.
     static GstPadProbeReturn DropWhileHidden(GstPad*, GstPadProbeInfo*, gpointer self) {
         auto* renderer = static_cast<VideoRenderer*>(self);
-        std::lock_guard lock(renderer->mutex_);
-        return renderer->visible_ && renderer->owner_ ? GST_PAD_PROBE_OK : GST_PAD_PROBE_DROP;
+        HWND clearOn = nullptr;
+        {
+            std::lock_guard lock(renderer->mutex_);
+            if (renderer->visible_ && renderer->owner_) return GST_PAD_PROBE_OK;
+            if (renderer->clearAtNextDrop_) clearOn = renderer->owner_;
+            renderer->clearAtNextDrop_ = false;
+        }
+        Clear(clearOn);
+        return GST_PAD_PROBE_DROP;
     }
 
     static GstPadProbeReturn OnEvent(GstPad*, GstPadProbeInfo* info, gpointer self) {
@@ -482,6 +505,7 @@ private:
     LONG windowState_ = SW_SHOWNORMAL;
     LONG palette_ = OAFALSE;
     LONG visible_ = OAFALSE;
+    bool clearAtNextDrop_ = false;
     RECT rect_{0, 0, 0, 0};
     HWND owner_ = nullptr;
     OAHWND drain_ = 0;
