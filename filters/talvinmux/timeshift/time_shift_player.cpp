@@ -123,18 +123,21 @@ void TimeShiftPlayer::StartSegment(int64_t source, int speed) {
     segment_.speed = speed;
     segment_.clockStart = clock_.Now();
     segment_.lastSource = segment_.anchorSource = source;
-    const std::size_t showing = index_.LastStartingAtOrBefore(StreamKind::Video, source).value_or(0);
+    const std::size_t videoCount = index_.Count(StreamKind::Video);
     if (speed > 0) {
-        segment_.nextVideo = index_.KeyAtOrBefore(StreamKind::Video, showing).value_or(showing);
-        segment_.prerollUntil = showing;
+        // From the first frame at or after the position, so the position never goes back.
+        const std::size_t first = index_.FirstStartingAtOrAfter(StreamKind::Video, source).value_or(videoCount);
+        const auto key = first < videoCount ? index_.KeyAtOrBefore(StreamKind::Video, first) : std::nullopt;
+        segment_.nextVideo = key.value_or(first);
+        segment_.prerollUntil = first;
         if (speed == 100) {
             segment_.nextAudio = index_.FirstStartingAtOrAfter(StreamKind::Audio, source)
                                      .value_or(index_.Count(StreamKind::Audio));
         }
         return;
     }
-    if (index_.Count(StreamKind::Video) == 0) return;
-    segment_.nextVideo = index_.KeyAtOrBefore(StreamKind::Video, showing);
+    const auto showing = index_.LastStartingAtOrBefore(StreamKind::Video, source);
+    segment_.nextVideo = showing ? index_.KeyAtOrBefore(StreamKind::Video, *showing) : std::nullopt;
     if (segment_.nextVideo)
         segment_.lastSource = segment_.anchorSource = index_.At(StreamKind::Video, *segment_.nextVideo)->start;
 }
@@ -195,50 +198,53 @@ void TimeShiftPlayer::Run() {
             clock_.WaitUntil(lock, wake_, PlaybackClock::kNever);
             continue;
         }
-        auto next = PickNext();
+        const auto next = PickNext();
         if (!next && !Forwards()) {  // went back to the first key frame
             mode_ = Mode::Paused;
-            continue;
-        }
-        if (!next) {  // at the newest frame: wait for the recording to grow
-            waitingForGrowth_ = true;
-            next = PickNext();
-            if (!next) {
-                const uint64_t generation = generation_;
-                clock_.WaitUntil(lock, wake_, PlaybackClock::kNever);
-                if (generation == generation_) segment_.waitedForGrowth = true;
-            }
-            waitingForGrowth_ = false;
-            continue;
-        }
-        const int64_t deadline = segment_.clockStart + next->playbackStart;
-        if (clock_.Now() < deadline) {
+        } else if (!next) {
+            WaitForGrowth(lock);
+        } else if (const int64_t deadline = segment_.clockStart + next->playbackStart; clock_.Now() < deadline) {
             clock_.WaitUntil(lock, wake_, deadline);
-            continue;
-        }
-
-        Commit(*next);
-        const int factor = Factor();
-        const bool discontinuity = std::exchange(segment_.fresh, false);
-        const uint64_t generation = generation_;
-        lock.unlock();
-
-        auto data = reader_.Read(next->frame);
-        if (data) {
-            const IndexedFrame& frame = next->frame;
-            const int64_t start = next->preroll ? 0 : next->playbackStart;
-            const int64_t stop = next->preroll ? 0 : start + (frame.stop - frame.start) / factor;
-            deliver_(Delivered{frame.stream, std::move(*data), start, stop, frame.keyFrame, discontinuity,
-                               next->preroll, frame.start});
         } else {
-            ++readFaults_;
+            Play(lock, *next);
         }
-
-        lock.lock();
-        if (!data && discontinuity && generation == generation_) segment_.fresh = true;
-        if (data && generation == generation_ && !next->preroll && next->frame.stream == PositionStream())
-            position_ = next->frame.start;
     }
+}
+
+void TimeShiftPlayer::WaitForGrowth(std::unique_lock<std::mutex>& lock) {
+    // The flag is raised before looking again, so an append after that look wakes this wait.
+    waitingForGrowth_ = true;
+    if (!PickNext()) {
+        const uint64_t generation = generation_;
+        clock_.WaitUntil(lock, wake_, PlaybackClock::kNever);
+        if (generation == generation_) segment_.waitedForGrowth = true;
+    }
+    waitingForGrowth_ = false;
+}
+
+void TimeShiftPlayer::Play(std::unique_lock<std::mutex>& lock, const Candidate& next) {
+    Commit(next);
+    const IndexedFrame& frame = next.frame;
+    const int64_t start = next.preroll ? 0 : next.playbackStart;
+    const int64_t stop = next.preroll ? 0 : start + (frame.stop - frame.start) / Factor();
+    const bool discontinuity = std::exchange(segment_.fresh, false);
+    const uint64_t generation = generation_;
+
+    lock.unlock();
+    auto data = reader_.Read(frame);
+    lock.lock();
+    if (!data) {
+        ++readFaults_;
+        if (discontinuity && generation == generation_) segment_.fresh = true;
+        return;
+    }
+    if (generation != generation_) return;  // a command came while the frame was read
+
+    lock.unlock();
+    deliver_(Delivered{frame.stream, std::move(*data), start, stop, frame.keyFrame, discontinuity, next.preroll,
+                       frame.start});
+    lock.lock();
+    if (generation == generation_ && !next.preroll && frame.stream == PositionStream()) position_ = frame.start;
 }
 
 }  // namespace talvinmux

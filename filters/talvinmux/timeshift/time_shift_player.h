@@ -23,11 +23,12 @@
 // playback time (a device that stopped, a clock jump) is shortened to kLongestHold, for both
 // streams alike. Deliveries are paced against the PlaybackClock, in real time in production.
 //
-// Where playback starts: at the position (below). Going forwards it starts at the key frame at
-// or before the frame showing at that position, and the frames between that key frame and the
-// position are delivered first as `preroll` (stamped 0, for the decoder only), so an inter-frame
-// decoder can start. Audio starts at the first audio frame at or after the position. Going
-// backwards it starts at the key frame at or before the position.
+// Where playback starts: at the position (below). Going forwards the first frame shown is the
+// first starting at or after the position (so the position never steps back); the frames from
+// the key frame at or before it are delivered first as `preroll` (stamped 0, for the decoder
+// only), so an inter-frame decoder can start. Audio starts at the first audio frame at or after
+// the position. Going backwards it starts at the key frame at or before the frame showing at
+// the position.
 //
 // The edges: playback follows the growing recording. Reaching the newest frame at 100 or 400
 // it waits there (the stream does not end) and goes on with each frame as it is written; the
@@ -41,8 +42,9 @@
 // Length: the newest frame's stop, in whole seconds.
 //
 // Commands:
-//  - Live(): leaves playback; no delivery starts after it returns (one already handed to the
-//    callback finishes). The position follows the newest frame again.
+//  - Live(): leaves playback; no frame is handed to the callback after it returns, except one
+//    the player was handing on at that moment. The position follows the newest frame again.
+//    The same holds for the frames of the old segment after Pause, Seek and SetSpeed.
 //  - Pause(): keeps the position; live, it freezes the newest frame's time as the position, so
 //    a later SetSpeed plays on from where the picture was paused.
 //  - Seek(seconds): sets the position to the time asked for, clamped to [0, newest frame's
@@ -135,6 +137,8 @@ private:
     };
 
     void Run();
+    void WaitForGrowth(std::unique_lock<std::mutex>& lock);
+    void Play(std::unique_lock<std::mutex>& lock, const Candidate& next);  // reads and hands on one frame
     std::optional<Candidate> PickNext() const;
     void Commit(const Candidate& next);
     void StartSegment(int64_t source, int speed);

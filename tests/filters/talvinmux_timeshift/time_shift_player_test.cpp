@@ -129,6 +129,23 @@ TEST_F(TimeShiftPlayerTest, ASeekStaysWhereItWasAsked) {
     EXPECT_EQ(Position().first, 0);
 }
 
+TEST_F(TimeShiftPlayerTest, PlayingOnFromASeekBetweenFramesNeverReportsAnEarlierSecond) {
+    for (int64_t frame = 0; frame < 300; ++frame)  // 29.97 fps: no frame starts on a whole second
+        recording.WriteVideo(frame * 333'667, (frame + 1) * 333'667, frame % 20 == 0);
+    MakePlayer();
+    ASSERT_EQ(player->Seek(5), S_OK);
+    ASSERT_EQ(player->SetSpeed(100), S_OK);
+    ASSERT_TRUE(clock.RunFor(kSecond / 20));
+    const auto all = deliveries.Take();
+    const auto shown = Only(all, StreamKind::Video);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_GE(shown.front().source, 5 * kSecond);
+    EXPECT_EQ(Position().first, 5);
+    const auto preroll = Only(all, StreamKind::Video, true);
+    ASSERT_EQ(preroll.size(), 10u);  // from key frame 140 up to frame 150, the first at or after 5 s
+    EXPECT_TRUE(preroll.front().keyFrame);
+}
+
 TEST_F(TimeShiftPlayerTest, ASeekPastTheEndLandsOnTheNewestFrameFromItsKeyFrame) {
     RecordTwentySeconds(15);
     MakePlayer();
