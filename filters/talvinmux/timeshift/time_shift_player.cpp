@@ -240,10 +240,14 @@ void TimeShiftPlayer::Play(std::unique_lock<std::mutex>& lock, const Candidate& 
     }
     if (generation != generation_) return;  // a command came while the frame was read
 
-    lock.unlock();
-    deliver_(Delivered{frame.stream, std::move(*data), start, stop, frame.keyFrame, discontinuity, next.preroll,
-                       frame.start});
-    lock.lock();
+    if (!data->empty()) {  // an empty chunk only holds the previous picture
+        lock.unlock();
+        deliver_(Delivered{frame.stream, std::move(*data), start, stop, frame.keyFrame, discontinuity, next.preroll,
+                           frame.start});
+        lock.lock();
+    } else if (discontinuity) {
+        segment_.fresh = true;
+    }
     if (generation == generation_ && !next.preroll && frame.stream == PositionStream()) position_ = frame.start;
 }
 

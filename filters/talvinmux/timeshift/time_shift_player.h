@@ -55,13 +55,14 @@
 // player is stopped; GetPosition returns E_POINTER for null out-pointers.
 //
 // Reading faults (a piece file missing, a file shorter than its index says): the frame is
-// skipped (counted in ReadFaults()), playback goes on with the next one.
+// skipped (counted in ReadFaults()), playback goes on with the next one. An empty chunk (a
+// writer's way to repeat the previous frame) is timed like any frame but not handed on.
 //
 // The Deliver callback runs on the player's thread, without the player's lock held (so it may
 // call the player), must not throw, and must return for the player to go on or be destroyed:
 // the destructor stops and joins the thread.
 //
-// One player per index: it listens to the index's growth.
+// One player per index: it listens to the index's growth. The index outlives the player.
 #pragma once
 
 #include <atomic>

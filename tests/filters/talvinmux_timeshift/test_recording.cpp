@@ -70,6 +70,16 @@ void TestRecording::WriteVideo(int64_t start, int64_t stop, bool keyFrame) {
     Write(StreamKind::Video, videoNumber_++, start, stop, keyFrame);
 }
 
+void TestRecording::WriteEmptyVideo(int64_t start, int64_t stop) {
+    const uint8_t header[8] = {'0', '0', 'd', 'c', 0, 0, 0, 0};
+    file_.write(reinterpret_cast<const char*>(header), sizeof header);
+    file_.flush();
+    if (!file_) throw std::runtime_error("cannot write a test chunk");
+    index_.Append(WrittenFrame{StreamKind::Video, piece_, written_ + 8, 0, start, stop, false});
+    written_ += sizeof header;
+    ++videoNumber_;
+}
+
 void TestRecording::WriteAudio(int64_t start, int64_t stop) { Write(StreamKind::Audio, audioNumber_++, start, stop, true); }
 
 void TestRecording::WriteVideoFrames(int64_t first, int64_t last, int keyInterval) {

@@ -33,6 +33,8 @@ public:
 
     void WriteVideo(int64_t start, int64_t stop, bool keyFrame);
     void WriteAudio(int64_t start, int64_t stop);
+    // A chunk without data, as a writer repeats the previous frame.
+    void WriteEmptyVideo(int64_t start, int64_t stop);
     // Writes video frames `first` to `last` - 1 at 30 fps; every `keyInterval`-th is a key frame.
     void WriteVideoFrames(int64_t first, int64_t last, int keyInterval = 1);
     // Audio in 100 ms chunks covering [from, to).

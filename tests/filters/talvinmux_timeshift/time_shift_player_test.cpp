@@ -424,6 +424,21 @@ TEST_F(TimeShiftPlayerTest, SkipsFramesBeyondTheEndOfAShortenedFile) {
     EXPECT_EQ(player->ReadFaults(), 50u);
 }
 
+TEST_F(TimeShiftPlayerTest, AnEmptyChunkHoldsThePictureWithoutAnEmptyDelivery) {
+    recording.WriteVideoFrames(0, 10);
+    recording.WriteEmptyVideo(VideoTime(10), VideoTime(11));
+    recording.WriteVideoFrames(11, 20);
+    MakePlayer();
+    ASSERT_EQ(player->Seek(0), S_OK);
+    ASSERT_EQ(player->SetSpeed(100), S_OK);
+    ASSERT_TRUE(clock.RunFor(kSecond));
+    const auto video = Only(deliveries.Take(), StreamKind::Video);
+    ASSERT_EQ(video.size(), 19u);
+    EXPECT_EQ(video[10].number, 11u);
+    EXPECT_EQ(video[10].start, VideoTime(11));
+    EXPECT_EQ(player->ReadFaults(), 0u);
+}
+
 TEST_F(TimeShiftPlayerTest, RefusesCallsBeforeAnythingIsRecorded) {
     MakePlayer();
     LONG position = 0, length = 0;
