@@ -17,9 +17,9 @@
 // Timeline: every start of playback (SetSpeed from live or paused, a speed change, a seek while
 // playing) begins a new segment: its first delivery has `discontinuity` set and the segment's
 // timeline starts at 0 and grows monotonically. A frame's playback time is the distance of its
-// source start from the previous delivered frame's, divided by the speed factor, so playback is
-// paced by the frames' stream times: a short hole in the recording (dropped frames) holds the
-// last picture for its length and audio stays in step. A hole longer than kLongestHold of
+// source start from the segment's starting point, divided by the speed factor, so playback is
+// paced by the frames' stream times (never by counting frames): a short hole in the recording
+// (dropped frames) holds the last picture for its length and audio stays in step. A hole longer than kLongestHold of
 // playback time (a device that stopped, a clock jump) is shortened to kLongestHold, for both
 // streams alike. Deliveries are paced against the PlaybackClock, in real time in production.
 //
@@ -46,7 +46,7 @@
 //    the player was handing on at that moment. The position follows the newest frame again.
 //    The same holds for the frames of the old segment after Pause, Seek and SetSpeed.
 //  - Pause(): keeps the position; live, it freezes the newest frame's time as the position, so
-//    a later SetSpeed plays on from where the picture was paused.
+//    a later SetSpeed plays on from where the picture was paused (beginning with that frame).
 //  - Seek(seconds): sets the position to the time asked for, clamped to [0, newest frame's
 //    start] (a seek past the end lands on the newest frame). While playing, playback restarts
 //    there at the same speed; paused or live, it stays paused or live with the new position.
@@ -59,8 +59,8 @@
 // writer's way to repeat the previous frame) is timed like any frame but not handed on.
 //
 // The Deliver callback runs on the player's thread, without the player's lock held (so it may
-// call the player), must not throw, and must return for the player to go on or be destroyed:
-// the destructor stops and joins the thread.
+// call the player's commands, but not destroy it), must not throw, and must return for the
+// player to go on or be destroyed: the destructor stops and joins the thread.
 //
 // One player per index: it listens to the index's growth. The index outlives the player.
 #pragma once
