@@ -142,13 +142,24 @@ void TimeShiftPlayer::StartSegment(int64_t source, int speed) {
         segment_.lastSource = segment_.anchorSource = index_.At(StreamKind::Video, *segment_.nextVideo)->start;
 }
 
+bool TimeShiftPlayer::AudioLagsBehind(int64_t videoStart) const {
+    const std::size_t count = index_.Count(StreamKind::Audio);
+    if (count == 0) return false;
+    const int64_t audioEnd = index_.At(StreamKind::Audio, count - 1)->stop;
+    const int64_t videoEnd = index_.At(StreamKind::Video, index_.Count(StreamKind::Video) - 1)->stop;
+    return videoStart >= audioEnd && videoEnd - audioEnd < kLongestAudioLag;
+}
+
 std::optional<TimeShiftPlayer::Candidate> TimeShiftPlayer::PickNext() const {
     std::optional<IndexedFrame> video;
     if (segment_.nextVideo) video = index_.At(StreamKind::Video, *segment_.nextVideo);
     if (video && Forwards() && video->position < segment_.prerollUntil) return Candidate{*video, true, 0, false};
 
     std::optional<IndexedFrame> audio;
-    if (segment_.speed == 100) audio = index_.At(StreamKind::Audio, segment_.nextAudio);
+    if (segment_.speed == 100) {
+        audio = index_.At(StreamKind::Audio, segment_.nextAudio);
+        if (!audio && video && AudioLagsBehind(video->start)) return std::nullopt;
+    }
     const std::optional<IndexedFrame>& next = !audio || (video && video->start <= audio->start) ? video : audio;
     if (!next) return std::nullopt;
 

@@ -33,7 +33,10 @@
 // The edges: playback follows the growing recording. Reaching the newest frame at 100 or 400
 // it waits there (the stream does not end) and goes on with each frame as it is written; the
 // timeline goes on from the time the frame arrives, so frames written later are never stamped in
-// the past.
+// the past. At 100, when the audio written so far ends before the next video frame, that frame
+// waits for the audio to reach it (so the two stay aligned at the newest frame too), unless the
+// recording's video runs kLongestAudioLag or more past its audio (the audio stopped): then
+// video goes on alone.
 // Going backwards it pauses at the first key frame.
 //
 // Position (GetPosition): the source time, in whole seconds, of the last delivered video frame
@@ -95,7 +98,8 @@ public:
     };
     using Deliver = std::function<void(Delivered&&)>;  // called on the player's thread
 
-    static constexpr int64_t kLongestHold = 30'000'000;  // 3 s
+    static constexpr int64_t kLongestHold = 30'000'000;      // 3 s
+    static constexpr int64_t kLongestAudioLag = 10'000'000;  // 1 s
 
     TimeShiftPlayer(FrameIndex& index, Deliver deliver);
     // With an injected clock (tests); `clock` must outlive the player.
@@ -141,6 +145,7 @@ private:
     void WaitForGrowth(std::unique_lock<std::mutex>& lock);
     void Play(std::unique_lock<std::mutex>& lock, const Candidate& next);  // reads and hands on one frame
     std::optional<Candidate> PickNext() const;
+    bool AudioLagsBehind(int64_t videoStart) const;
     void Commit(const Candidate& next);
     void StartSegment(int64_t source, int speed);
     bool Forwards() const { return segment_.speed > 0; }

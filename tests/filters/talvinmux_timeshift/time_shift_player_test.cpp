@@ -304,6 +304,38 @@ TEST_F(TimeShiftPlayerTest, WaitsAtTheNewestFrameAndGoesOnWithoutStampingThePast
     for (const Delivery& frame : video) EXPECT_EQ(frame.start, frame.source + 3 * kSecond);
 }
 
+TEST_F(TimeShiftPlayerTest, AtTheNewestFrameVideoWaitsForTheAudioToReachIt) {
+    recording.WriteVideoFrames(0, 45);
+    recording.WriteAudioChunks(0, kSecond);  // the audio is written half a second behind the video
+    MakePlayer();
+    ASSERT_EQ(player->Seek(0), S_OK);
+    ASSERT_EQ(player->SetSpeed(100), S_OK);
+    ASSERT_TRUE(clock.RunFor(5 * kSecond));
+    auto all = deliveries.Take();
+    EXPECT_EQ(Only(all, StreamKind::Video).size(), 30u);
+    EXPECT_EQ(Only(all, StreamKind::Audio).size(), 10u);
+
+    recording.WriteAudioChunks(kSecond, 3 * kSecond / 2);
+    ASSERT_TRUE(clock.RunFor(kSecond));
+    all = deliveries.Take();
+    ASSERT_EQ(all.size(), 15u + 5u);
+    for (const Delivery& d : all) EXPECT_EQ(d.start - d.source, 4 * kSecond);  // one shift for both
+}
+
+TEST_F(TimeShiftPlayerTest, VideoGoesOnAloneWhenTheAudioStopped) {
+    recording.WriteVideoFrames(0, 45);
+    recording.WriteAudioChunks(0, kSecond);
+    MakePlayer();
+    ASSERT_EQ(player->Seek(0), S_OK);
+    ASSERT_EQ(player->SetSpeed(100), S_OK);
+    ASSERT_TRUE(clock.RunFor(5 * kSecond));
+    const auto video = Only(deliveries.Take(), StreamKind::Video);
+    ASSERT_EQ(video.size(), 30u);  // up to where the audio ends; then it waits
+    recording.WriteVideoFrames(45, 90);  // the video runs two seconds past the last audio
+    ASSERT_TRUE(clock.RunFor(5 * kSecond));
+    EXPECT_EQ(Only(deliveries.Take(), StreamKind::Video).size(), 60u);
+}
+
 TEST_F(TimeShiftPlayerTest, FastForwardFollowsTheGrowingRecording) {
     recording.WriteVideoFrames(0, 300);
     MakePlayer();
