@@ -549,6 +549,16 @@ TEST(TimeShiftPlayerStress, CommandsAppendsAndPlaybackRunTogether) {
     player.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
     EXPECT_EQ(deliveries.WrongBytes(), 0);
+
+    // Within each segment the timeline never went back.
+    int64_t last = 0;
+    bool monotonic = true;
+    for (const Delivery& d : deliveries.Take()) {
+        if (d.discontinuity) last = 0;
+        monotonic &= d.start >= last;
+        last = d.start;
+    }
+    EXPECT_TRUE(monotonic);
 }
 
 }  // namespace
