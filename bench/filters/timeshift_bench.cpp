@@ -34,7 +34,8 @@ void BM_IndexAgainstVectorPushBack(benchmark::State& state) {
         FrameIndex index;
         for (int64_t n = 0; n < frames; ++n) {
             index.Append(Frame(n));
-            benchmark::DoNotOptimize(index.KeyAtOrBefore(StreamKind::Video, *index.LastStartingAtOrBefore(StreamKind::Video, n * kFrame)));
+            const auto showing = index.LastStartingAtOrBefore(StreamKind::Video, n * kFrame);
+            benchmark::DoNotOptimize(index.KeyAtOrBefore(StreamKind::Video, *showing));
         }
         const auto t1 = std::chrono::steady_clock::now();
         heapBytes += static_cast<double>(mallinfo2().uordblks - heapBefore);
@@ -55,7 +56,11 @@ void BM_IndexAgainstVectorPushBack(benchmark::State& state) {
     state.counters["ratio"] = indexNs / vectorNs;
     state.counters["index_bytes_per_frame"] = heapBytes / total;
 }
-BENCHMARK(BM_IndexAgainstVectorPushBack)->Arg(30 * 3600)->Arg(30 * 3600 * 10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IndexAgainstVectorPushBack)
+    ->Arg(30 * 3600)
+    ->Arg(30 * 3600 * 10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -18,7 +18,8 @@ void SteadyPlaybackClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::con
         wake.wait(lock);
         return;
     }
-    wake.wait_until(lock, std::chrono::steady_clock::time_point(std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ticks(deadline))));
+    const auto since = std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ticks(deadline));
+    wake.wait_until(lock, std::chrono::steady_clock::time_point(since));
 }
 
 }  // namespace talvinmux
