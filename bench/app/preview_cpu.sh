@@ -2,7 +2,8 @@
 # The program's steady preview of the virtual TV card against the same picture from a bare
 # gst-launch-1.0 pipeline, one after the other on one private X server (Xvfb):
 # - CPU seconds per second of each, sampled from /proc/PID/stat after a settling time, so
-#   start-up is left out, and their ratio;
+#   start-up is left out, and their ratio; and the same for a pipeline that does the same work
+#   as the program's preview (YUY2 picture with caption, conversion, tone);
 # - the program's time from start to the first picture on screen (fresh configuration).
 # Both draw a 640 x 480 picture: once the program shows its picture, its window is resized so
 # that the video pane is 640 x 480, the size of the pipeline's window. Both use one GStreamer
@@ -123,8 +124,24 @@ pipeline=$!
 pipeline_cpu=$(steady_cpu "$pipeline")
 stop "$pipeline"
 
+# The same work as the program's preview done by one pipeline: the card's picture (YUY2 colour
+# bars moving, its caption) converted for the X window as the renderer does, and its tone into a
+# sink that discards it. program / this = what the graph itself costs on top of the elements.
+gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte horizontal-speed=4 ! \
+    video/x-raw,format=YUY2,width=640,height=480,framerate=30000/1001 ! \
+    textoverlay text="CH 1" shaded-background=true font-desc="Sans Bold 28" valignment=top halignment=left ! \
+    videoconvert chroma-mode=none dither=none ! ximagesink \
+    audiotestsrc is-live=true wave=sine-table samplesperbuffer=480 volume=0.4 ! \
+    audio/x-raw,format=S16LE,rate=48000,channels=2 ! fakesink sync=true \
+    >"$work/same_work.log" 2>&1 &
+same_work=$!
+same_work_cpu=$(steady_cpu "$same_work")
+stop "$same_work"
+
 echo "program start to first picture:   ${first_picture} s"
 echo "program video pane:               ${pane_size/ /x}"
 echo "program preview CPU:              ${program_cpu} s/s"
 echo "gst-launch-1.0 pipeline CPU:      ${pipeline_cpu} s/s"
+echo "same-work pipeline CPU:           ${same_work_cpu} s/s"
 awk -v p="$program_cpu" -v g="$pipeline_cpu" 'BEGIN { printf "program / pipeline:               %.2f\n", (g > 0) ? p / g : 0 }'
+awk -v p="$program_cpu" -v g="$same_work_cpu" 'BEGIN { printf "program / same-work pipeline:     %.2f\n", (g > 0) ? p / g : 0 }'
