@@ -123,7 +123,11 @@ QWidget* CChannelDialog::BuildEntryControls() {
     entries_->header()->setStretchLastSection(true);
     entries_->setMinimumSize(360, 220);
     row->addWidget(entries_, 1);
-    connect(entries_, &QTreeWidget::currentItemChanged, this, [this] { ShowEntryInBoxes(CurrentRow()); });
+    entries_->setColumnWidth(kSelectableColumn, 48);
+    entries_->setColumnWidth(kReceiveColumn, 72);
+    entries_->setColumnWidth(kDisplayColumn, 72);
+    // The boxes follow the entry the user picks (the current one once it is selected).
+    connect(entries_, &QTreeWidget::itemSelectionChanged, this, [this] { ShowEntryInBoxes(CurrentRow()); });
 
     auto* side = new QVBoxLayout;
     auto* form = new QFormLayout;
@@ -167,6 +171,8 @@ QWidget* CChannelDialog::BuildFrequencyControls() {
     auto* layout = new QHBoxLayout(group);
     frequencyText_ = new QLabel(group);
     frequencyText_->setObjectName(QStringLiteral("FrequencyText"));
+    frequencyText_->setMinimumWidth(frequencyText_->fontMetrics().horizontalAdvance(
+        QStringLiteral("Video : 2147483647  Audio : 2147483647")));
     overrideCheck_ = new QCheckBox(QString::fromUtf8("周波数："), group);
     overrideCheck_->setObjectName(QStringLiteral("FrequencyOverride"));
     overrideHz_ = new QSpinBox(group);

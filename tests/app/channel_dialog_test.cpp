@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTreeWidget>
 #include <utility>
 
@@ -163,6 +164,18 @@ TEST_F(ChannelDialogTest, EntryButtonsAddReplaceDeleteAndMove) {
     EXPECT_EQ("TBS2", ChosenEntries()[0].StationName);
     EXPECT_EQ("NTV", ChosenEntries()[1].StationName);
     EXPECT_EQ(3u, store_.ChannelProfiles[0]->Entries.size()) << "the store is untouched before OK";
+}
+
+TEST_F(ChannelDialogTest, ClickingAnEntryFillsTheBoxes) {
+    Open();
+    dialog_->ChooseProfile(0);
+    dialog_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+    const QRect row = List()->visualItemRect(List()->topLevelItem(1));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(4, Find<QSpinBox>("ReceiveNumber")->value());
+    EXPECT_EQ(4, Find<QSpinBox>("DisplayNumber")->value());
+    EXPECT_EQ(QStringLiteral("NTV"), Find<QLineEdit>("StationName")->text());
 }
 
 TEST_F(ChannelDialogTest, StationNamesKeepTheirBytesAndRefuseWhatCp932CannotHold) {
