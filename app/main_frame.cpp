@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "app/about_dialog.h"
+#include "app/channel_dialog.h"
 #include "app/engine_pane.h"
 #include "app/information_bar.h"
 #include "app/message_bar.h"
@@ -113,6 +114,11 @@ void CMainFrame::CreateMenus() {
 
     menuBar()->addMenu(CreateVideoSizeMenu(this));
 
+    QMenu* settings = menuBar()->addMenu(texts::SettingsMenu());
+    QAction* channels = settings->addAction(texts::ChannelSettings());
+    channels->setData(ids::ChannelSettings);
+    connect(channels, &QAction::triggered, this, &CMainFrame::ShowChannelDialog);
+
     QMenu* help = menuBar()->addMenu(texts::HelpMenu());
     QAction* finder = help->addAction(texts::HelpFinder());
     finder->setData(ids::HelpFinder);
@@ -209,6 +215,12 @@ void CMainFrame::ShowMessage(const std::string& text) {
         return;
     }
     QMessageBox::warning(isVisible() ? this : nullptr, texts::ApplicationTitle(), message);
+}
+
+void CMainFrame::ShowChannelDialog() {
+    CChannelDialog dialog(engine_->Store(), engine_->Session().TvTuner.Get(),
+                          [this](HRESULT hr, const char* label) { engine_->ReportFailure(hr, TRUE, "%s", label); }, this);
+    dialog.exec();
 }
 
 void CMainFrame::ShowAbout() {

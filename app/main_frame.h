@@ -64,6 +64,8 @@ public:
     // The profile bar's switch to device profile `index`.
     void SwitchDeviceProfile(int index);
     void ShowAbout();
+    // The channel dialog, on the store's channel profiles and the session's tuner.
+    void ShowChannelDialog();
     void ShowHelp();
 
 protected:

@@ -19,6 +19,7 @@ inline constexpr int InfoVideoDevice = 1514;
 inline constexpr int InfoAudioDevice = 1520;
 
 // Commands.
+inline constexpr int ChannelSettings = 34007;
 inline constexpr int AlwaysOnTop = 34010;
 inline constexpr int AcceleratorUp = 32814;    // Up arrow: taken, no action
 inline constexpr int AcceleratorDown = 32815;  // Down arrow: taken, no action

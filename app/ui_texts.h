@@ -16,11 +16,13 @@ inline QString ProfileBarTitle() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲ�
 inline QString FileMenu() { return QString::fromUtf8("ﾌｧｲﾙ(&F)"); }
 inline QString ViewMenu() { return QString::fromUtf8("表示(&V)"); }
 inline QString VideoMenu() { return QString::fromUtf8("ﾋﾞﾃﾞｵ(&S)"); }
+inline QString SettingsMenu() { return QString::fromUtf8("設定(&O)"); }
 inline QString HelpMenu() { return QString::fromUtf8("ﾍﾙﾌﾟ(&H)"); }
 inline QString ViewMessageBar() { return QString::fromUtf8("ﾒｯｾｰｼﾞ ﾊﾞｰ(&M)"); }
 inline QString ViewInformationBar() { return QString::fromUtf8("ｲﾝﾌｫﾒｰｼｮﾝ ﾊﾞｰ(&I)"); }
 inline QString ViewProfileBar() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲﾙ ﾊﾞｰ(&P)"); }
 inline QString AlwaysOnTop() { return QString::fromUtf8("常に手前に表示する"); }
+inline QString ChannelSettings() { return QString::fromUtf8("チャンネルの設定"); }
 inline QString SaveProfiles() { return QString::fromUtf8("プロファイルを保存する"); }
 inline QString AppExit() { return QString::fromUtf8("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"); }
 inline QString HelpFinder() { return QString::fromUtf8("ﾄﾋﾟｯｸの検索(&H)"); }

@@ -5,12 +5,14 @@
 #include <QComboBox>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTimer>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 
+#include "app/channel_dialog.h"
 #include "app/information_bar.h"
 #include "app/message_bar.h"
 #include "app/profile_bar.h"
@@ -328,6 +330,33 @@ TEST_F(MainFrameTest, DeviceFieldsNameTheChosenDevices) {
     const QString video = frame->InformationBar()->Field(ids::InfoVideoDevice);
     EXPECT_FALSE(video.isEmpty());
     EXPECT_NE(video, QStringLiteral("None"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFrameTest, TheChannelCommandOpensTheChannelDialogOnTheSessionsTuner) {
+    auto frame = StartFrame();
+    QAction* command = nullptr;
+    for (QAction* action : frame->findChildren<QAction*>())
+        if (action->data().toInt() == ids::ChannelSettings) command = action;
+    ASSERT_NE(nullptr, command);
+    EXPECT_EQ(QString::fromUtf8("チャンネルの設定"), command->text());
+    QString title;
+    bool frequencyEnabled = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CChannelDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        title = dialog->windowTitle();
+        frequencyEnabled = dialog->findChild<QWidget*>(QStringLiteral("FrequencyGroup"))->isEnabled();
+        dialog->reject();
+    });
+    command->trigger();
+    EXPECT_EQ(QString::fromUtf8("チャンネルの設定"), title);
+    ASSERT_TRUE(frame->Engine().Session().TvTuner) << "start-up made a session on the virtual TV card";
+    EXPECT_TRUE(frequencyEnabled);
+    frame->RunLeavingSequence();
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #include "platform/media/capture_filters/v4l2_crossbar.h"
 
-#include <fcntl.h>
 #include <linux/videodev2.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
+
+#include "platform/media/capture_filters/v4l2_device.h"
+#include "platform/media/capture_filters/v4l2_tuner.h"
 
 #include "platform/com/wide_text.h"
 #include "platform/media/capture_constants.h"
@@ -16,41 +16,20 @@
 namespace media {
 namespace {
 
-// Opens the device for one call; V4L2 keeps the selected input after it is closed.
-class DeviceHandle {
-public:
-    explicit DeviceHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)) {}
-    ~DeviceHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    DeviceHandle(const DeviceHandle&) = delete;
-    DeviceHandle& operator=(const DeviceHandle&) = delete;
-    bool Open() const { return fd_ >= 0; }
-    int Ioctl(unsigned long request, void* arg) const {
-        int r;
-        do {
-            r = ::ioctl(fd_, request, arg);
-        } while (r < 0 && errno == EINTR);
-        return r;
-    }
-
-private:
-    int fd_;
-};
-
 struct Input {
     std::u16string name;
     LONG type;
+    std::uint32_t tuner;  // the device's tuner index, for a tuner input
 };
 
-std::vector<Input> EnumerateInputs(const DeviceHandle& device) {
+std::vector<Input> EnumerateInputs(const V4l2DeviceHandle& device) {
     std::vector<Input> inputs;
     for (__u32 i = 0;; ++i) {
         v4l2_input input{};
         input.index = i;
         if (device.Ioctl(VIDIOC_ENUMINPUT, &input) < 0) break;
         const LONG type = input.type == V4L2_INPUT_TYPE_TUNER ? PhysConn_Video_Tuner : PhysConn_Video_Composite;
-        inputs.push_back({Utf8ToWide(reinterpret_cast<const char*>(input.name)) + u" In", type});
+        inputs.push_back({Utf8ToWide(reinterpret_cast<const char*>(input.name)) + u" In", type, input.tuner});
     }
     return inputs;
 }
@@ -63,15 +42,19 @@ public:
             PinSetup setup;
             setup.name = in.name;
             setup.direction = PINDIR_INPUT;
-            AddPin(std::make_unique<CapturePin>(this, std::move(setup)));
+            auto* pin = AddPin(std::make_unique<CapturePin>(this, std::move(setup)));
             types_.push_back(in.type);
+            if (in.type == PhysConn_Video_Tuner && !tuner_.filter) ConnectTuner(in.tuner, pin);
         }
         PinSetup out;
         out.name = u"Video Decoder Out";
         output = AddPin(std::make_unique<CapturePin>(this, std::move(out)));
     }
 
-    ~V4l2CrossbarFilter() override { output->UnlinkMedium(); }
+    ~V4l2CrossbarFilter() override {
+        output->UnlinkMedium();
+        if (tunerInput_) tunerInput_->UnlinkMedium();
+    }
 
     CapturePin* output = nullptr;
 
@@ -87,7 +70,7 @@ public:
     }
     HRESULT Route(LONG out, LONG in) override {
         if (CanRoute(out, in) != S_OK) return E_INVALIDARG;
-        DeviceHandle device(path_);
+        V4l2DeviceHandle device(path_);
         int index = static_cast<int>(in);
         if (!device.Open() || device.Ioctl(VIDIOC_S_INPUT, &index) < 0) return HResultFromErrno(errno);
         return S_OK;
@@ -95,7 +78,7 @@ public:
     HRESULT get_IsRoutedTo(LONG out, LONG* in) override {
         if (!in) return E_POINTER;
         if (out != 0) return E_INVALIDARG;
-        DeviceHandle device(path_);
+        V4l2DeviceHandle device(path_);
         int index = -1;
         if (!device.Open() || device.Ioctl(VIDIOC_G_INPUT, &index) < 0) return HResultFromErrno(errno);
         *in = index;
@@ -110,8 +93,18 @@ public:
     }
 
 private:
+    // The device's tuner, when it has one, feeds the tuner input.
+    void ConnectTuner(std::uint32_t index, CapturePin* input) {
+        tuner_ = CreateV4l2Tuner(path_, index);
+        if (!tuner_.filter) return;
+        CapturePin::LinkMedium(tuner_.videoOutput, input);
+        tunerInput_ = input;
+    }
+
     std::string path_;
     std::vector<LONG> types_;
+    V4l2Tuner tuner_;  // upstream of the tuner input; lives as long as the crossbar
+    CapturePin* tunerInput_ = nullptr;
 };
 
 }  // namespace
@@ -119,7 +112,7 @@ private:
 V4l2Crossbar CreateV4l2Crossbar(const std::string& devicePath) {
     std::vector<Input> inputs;
     {
-        DeviceHandle device(devicePath);
+        V4l2DeviceHandle device(devicePath);
         if (!device.Open()) return {};
         inputs = EnumerateInputs(device);
     }

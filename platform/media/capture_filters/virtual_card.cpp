@@ -72,7 +72,7 @@ void VirtualCard::Refresh() {
 
     std::string caption;
     if (fromTuner) {
-        caption = ChannelCaption(tuner.Channel());
+        caption = ChannelCaption(tuner.Channel(), tuner.VideoFrequency());
     } else if (videoInput != CrossbarState::kNotRouted) {
         LONG related = 0, type = 0;
         videoCrossbar.GetPinInfo(true, videoInput, &related, &type);
@@ -82,7 +82,7 @@ void VirtualCard::Refresh() {
     VirtualVideoSource::Signal signal = VirtualVideoSource::Signal::Picture;
     if (!decoder.OutputEnable() || videoInput == CrossbarState::kNotRouted) {
         signal = VirtualVideoSource::Signal::Black;
-    } else if (!decoder.HorizontalLocked() || (fromTuner && !tuner.AutoTune(tuner.Channel()))) {
+    } else if (!decoder.HorizontalLocked() || (fromTuner && tuner.VideoFrequency() == 0)) {
         signal = VirtualVideoSource::Signal::Snow;
     }
 

@@ -12,7 +12,7 @@
 
 #include "platform/media/virtual_card/crossbar_state.h"
 #include "platform/media/virtual_card/proc_amp.h"
-#include "platform/media/virtual_card/tuner_state.h"
+#include "platform/media/tuning/tuner_state.h"
 #include "platform/media/virtual_card/tv_audio_state.h"
 #include "platform/media/virtual_card/video_decoder_state.h"
 

@@ -51,9 +51,15 @@ int DvFrameBytes(DvSystem system) { return system == DvSystem::NTSC ? 120000 : 1
 
 REFERENCE_TIME DvFrameDuration(DvSystem system) { return system == DvSystem::NTSC ? 333667 : 400000; }
 
-std::string ChannelCaption(LONG channel) {
-    char text[32];
-    std::snprintf(text, sizeof text, "CH %d", static_cast<int>(channel));
+std::string ChannelCaption(LONG channel, LONG pictureHz) {
+    char text[48];
+    if (pictureHz > 0) {
+        // Whole kHz: an override may lie anywhere, not just on the plan's quarter megahertz.
+        const long kHz = static_cast<long>(pictureHz) / 1000;
+        std::snprintf(text, sizeof text, "CH %d  %ld.%03ld MHz", static_cast<int>(channel), kHz / 1000, kHz % 1000);
+    } else {
+        std::snprintf(text, sizeof text, "CH %d", static_cast<int>(channel));
+    }
     return text;
 }
 

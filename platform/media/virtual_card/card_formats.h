@@ -44,8 +44,9 @@ bool IsAudioCapability(const AudioFormat& format);
 int DvFrameBytes(DvSystem system);
 REFERENCE_TIME DvFrameDuration(DvSystem system);
 
-// What the card shows and plays for a tuned channel.
-std::string ChannelCaption(LONG channel);
+// What the card shows and plays for a tuned channel: the caption names the channel and its
+// picture carrier ("CH 5  177.250 MHz"; the channel alone when no carrier is known).
+std::string ChannelCaption(LONG channel, LONG pictureHz = 0);
 double ToneFrequencyForChannel(LONG channel);
 
 }  // namespace media

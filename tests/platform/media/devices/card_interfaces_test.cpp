@@ -8,6 +8,8 @@
 #include "platform/media/devices/virtual_devices.h"
 #include "platform/media/interfaces/gst_filter.h"
 #include "platform/media/virtual_card/card_formats.h"
+#include "platform/media/tuning/auto_tune_table.h"
+#include "platform/registry/registry.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "platform/media/capture_constants.h"
 #include "platform/media/interfaces/filters.h"
@@ -103,7 +105,7 @@ TEST_F(CardInterfacesTest, TheTunerTunesChannelsItsCountryHasAndShowsThem) {
     LONG channel = 0, v = 0, a = 0;
     ASSERT_EQ(S_OK, tuner_->get_Channel(&channel, &v, &a));
     EXPECT_EQ(4, channel);
-    EXPECT_EQ("CH 4", Caption());
+    EXPECT_EQ("CH 4  171.250 MHz", Caption());
     // The sound card's tone follows the channel.
     EXPECT_DOUBLE_EQ(ToneFrequencyForChannel(4), Inner<double>(audio_.Get(), "tone", "freq"));
     LONG frequency = 0;
@@ -125,6 +127,52 @@ TEST_F(CardInterfacesTest, TheTunerTunesChannelsItsCountryHasAndShowsThem) {
     ASSERT_TRUE(secondTuner);
     ASSERT_EQ(S_OK, secondTuner->get_Channel(&channel, &v, &a));
     EXPECT_EQ(4, channel);
+}
+
+TEST_F(CardInterfacesTest, ARetuneChangesTheFrequenciesTheCaptionAndThePitch) {
+    const double tone1 = Inner<double>(audio_.Get(), "tone", "freq");
+    ASSERT_EQ(S_OK, tuner_->put_Channel(12, AMTUNER_SUBCHAN_DEFAULT, AMTUNER_SUBCHAN_DEFAULT));
+    LONG video = 0, audio = 0;
+    ASSERT_EQ(S_OK, tuner_->get_VideoFrequency(&video));
+    ASSERT_EQ(S_OK, tuner_->get_AudioFrequency(&audio));
+    EXPECT_EQ(217'250'000, video);
+    EXPECT_EQ(221'750'000, audio);
+    EXPECT_EQ("CH 12  217.250 MHz", Caption());
+    const double tone12 = Inner<double>(audio_.Get(), "tone", "freq");
+    EXPECT_NE(tone1, tone12);
+    EXPECT_DOUBLE_EQ(ToneFrequencyForChannel(12), tone12);
+
+    // A channel the plan lacks is refused and the card stays where it was.
+    EXPECT_EQ(E_INVALIDARG, tuner_->put_Channel(63, AMTUNER_SUBCHAN_DEFAULT, AMTUNER_SUBCHAN_DEFAULT));
+    LONG channel = 0, v = 0, a = 0;
+    ASSERT_EQ(S_OK, tuner_->get_Channel(&channel, &v, &a));
+    EXPECT_EQ(12, channel);
+    ASSERT_EQ(S_OK, tuner_->get_VideoFrequency(&video));
+    EXPECT_EQ(217'250'000, video);
+    EXPECT_EQ("CH 12  217.250 MHz", Caption());
+    EXPECT_DOUBLE_EQ(tone12, Inner<double>(audio_.Get(), "tone", "freq"));
+}
+
+TEST_F(CardInterfacesTest, TheAutoTuneTableOverridesAChannelAtItsNextTuning) {
+    ASSERT_EQ(S_OK, tuner_->put_TuningSpace(7));
+    ASSERT_EQ(ERROR_SUCCESS, StoreAutoTuneEntry(7, TunerInputAntenna, 3, 104'000'000u));
+    ASSERT_EQ(S_OK, tuner_->put_Channel(3, AMTUNER_SUBCHAN_DEFAULT, AMTUNER_SUBCHAN_DEFAULT));
+    LONG video = 0, audio = 0;
+    ASSERT_EQ(S_OK, tuner_->get_VideoFrequency(&video));
+    ASSERT_EQ(S_OK, tuner_->get_AudioFrequency(&audio));
+    EXPECT_EQ(104'000'000, video);
+    EXPECT_EQ(108'500'000, audio);
+    EXPECT_EQ("CH 3  104.000 MHz", Caption());
+    // A value of 0 Hz is no frequency: the plan's carrier is used.
+    ASSERT_EQ(ERROR_SUCCESS, StoreAutoTuneEntry(7, TunerInputAntenna, 3, 0u));
+    ASSERT_EQ(S_OK, tuner_->put_Channel(3, AMTUNER_SUBCHAN_DEFAULT, AMTUNER_SUBCHAN_DEFAULT));
+    ASSERT_EQ(S_OK, tuner_->get_VideoFrequency(&video));
+    EXPECT_EQ(103'250'000, video);
+    ASSERT_EQ(ERROR_SUCCESS, StoreAutoTuneEntry(7, TunerInputAntenna, 3, 0xF000'0000u));
+    ASSERT_EQ(S_OK, tuner_->put_Channel(3, AMTUNER_SUBCHAN_DEFAULT, AMTUNER_SUBCHAN_DEFAULT));
+    ASSERT_EQ(S_OK, tuner_->get_VideoFrequency(&video));
+    EXPECT_EQ(103'250'000, video);
+    EXPECT_EQ("CH 3  103.250 MHz", Caption());
 }
 
 TEST_F(CardInterfacesTest, TvAudioTakesOnlyTheModesTheCardHas) {
@@ -211,7 +259,7 @@ TEST_F(CardInterfacesTest, TheCardPowersOffWithItsLastFilter) {
     crossbar1_ = nullptr;
     EXPECT_TRUE(card.expired());
     ComPtr<IBaseFilter> again = Bind(kVirtualTvCardName);
-    EXPECT_EQ("CH 1", [&] {
+    EXPECT_EQ("CH 1  91.250 MHz", [&] {
         gchar* text = Inner<gchar*>(again.Get(), "caption", "text");
         std::string s = text ? text : "";
         g_free(text);

@@ -1,14 +1,14 @@
-#include "platform/media/virtual_card/tuner_state.h"
-#include "platform/media/capture_constants.h"
+#include "platform/media/tuning/tuner_state.h"
 
 #include <algorithm>
 #include <limits>
 #include <utility>
 
+#include "platform/media/tuning/auto_tune_table.h"
+
 namespace media {
-namespace {
-constexpr LONG kSoundOffset = 4'500'000;
-}
+
+TunerState::TunerState(OverrideLookup lookup) : lookup_(lookup ? std::move(lookup) : OverrideLookup(FrequencyOverride)) {}
 
 HRESULT TunerState::PutMode(LONG mode) {
     if (mode != AMTUNER_MODE_DEFAULT && (mode & ~kAvailableModes) != 0) return E_INVALIDARG;
@@ -19,8 +19,7 @@ HRESULT TunerState::PutMode(LONG mode) {
 HRESULT TunerState::PutCountryCode(LONG country) {
     if (!HasFrequencyTable(country)) return E_INVALIDARG;
     country_ = country;
-    KeepChannelInRange();
-    Retune();
+    KeepChannelTunable();
     return S_OK;
 }
 
@@ -36,8 +35,7 @@ HRESULT TunerState::PutInputType(LONG index, LONG type) {
     if (index < 0 || index >= kInputCount) return E_INVALIDARG;
     if (type != TunerInputCable && type != TunerInputAntenna) return E_INVALIDARG;
     inputType_ = static_cast<TunerInputType>(type);
-    KeepChannelInRange();
-    Retune();
+    KeepChannelTunable();
     return S_OK;
 }
 
@@ -56,37 +54,39 @@ ChannelRange TunerState::ChannelMinMax() const {
 HRESULT TunerState::PutChannel(LONG channel, LONG videoSubChannel, LONG audioSubChannel) {
     const ChannelRange range = ChannelMinMax();
     if (channel < range.min || channel > range.max) return E_INVALIDARG;
+    const std::optional<ChannelFrequencies> carriers = FrequenciesOf(channel);
+    if (!carriers) return E_INVALIDARG;
     channel_ = channel;
     videoSubChannel_ = videoSubChannel;
     audioSubChannel_ = audioSubChannel;
-    Retune();
+    tuned_ = *carriers;
     return S_OK;
 }
 
-LONG TunerState::VideoFrequency() const { return tuned_.video; }
-LONG TunerState::AudioFrequency() const { return tuned_.audio; }
+LONG TunerState::TVFormat() const { return VideoStandardFor(country_); }
 
-LONG TunerState::TVFormat() const { return country_ == kDefaultCountry ? AnalogVideo_NTSC_M_J : AnalogVideo_NTSC_M; }
+bool TunerState::AutoTune(LONG channel) const { return FrequenciesOf(channel).has_value(); }
 
-bool TunerState::AutoTune(LONG channel) const {
-    return FrequenciesFor(country_, inputType_, channel).has_value();
-}
-
-void TunerState::SetFrequencyOverrides(std::map<LONG, LONG> channelToHz) { overrides_ = std::move(channelToHz); }
-
-void TunerState::KeepChannelInRange() {
-    const ChannelRange range = ChannelMinMax();
-    if (channel_ < range.min || channel_ > range.max) channel_ = range.min;
-}
-
-void TunerState::Retune() {
-    if (auto it = overrides_.find(channel_); it != overrides_.end()) {
-        // The override table allows any positive LONG; keep the sound carrier representable.
-        const LONGLONG sound = static_cast<LONGLONG>(it->second) + kSoundOffset;
-        tuned_ = {it->second, static_cast<LONG>(std::min<LONGLONG>(sound, std::numeric_limits<LONG>::max()))};
-        return;
+std::optional<ChannelFrequencies> TunerState::FrequenciesOf(LONG channel) const {
+    if (const std::optional<LONG> picture = lookup_(tuningSpace_, inputType_, channel)) {
+        // Any positive LONG may be stored; keep the sound carrier representable.
+        const LONGLONG sound = static_cast<LONGLONG>(*picture) + SoundCarrierOffset(country_);
+        return ChannelFrequencies{*picture, static_cast<LONG>(std::min<LONGLONG>(sound, std::numeric_limits<LONG>::max()))};
     }
-    tuned_ = FrequenciesFor(country_, inputType_, channel_).value_or(ChannelFrequencies{0, 0});
+    return FrequenciesFor(country_, inputType_, channel);
+}
+
+// A new country or input keeps the channel when the new plan has it, else takes the plan's
+// first channel, and retunes.
+void TunerState::KeepChannelTunable() {
+    const ChannelRange range = ChannelMinMax();
+    std::optional<ChannelFrequencies> carriers;
+    if (channel_ >= range.min && channel_ <= range.max) carriers = FrequenciesOf(channel_);
+    if (!carriers) {
+        channel_ = range.min;
+        carriers = FrequenciesOf(channel_);
+    }
+    tuned_ = carriers.value_or(ChannelFrequencies{0, 0});
 }
 
 }  // namespace media
