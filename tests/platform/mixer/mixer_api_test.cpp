@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/media/devices/device_catalog.h"
 #include "platform/mixer/mixer_device.h"
 #include "platform/mixer/virtual_mixer.h"
 #include "tests/support/real_devices.h"
@@ -224,12 +225,13 @@ TEST(MixerHandles, DeviceThatCannotBeOpenedFailsTheOpen) {
 }
 
 // The machine's own cards come first, in card order, and the virtual mixer last.
-class AlsaMixers : public testing::Test {};
+class AlsaMixers : public testing::Test {
+protected:
+    void SetUp() override { media::SetRealDevicesHidden(false); }
+    void TearDown() override { media::SetRealDevicesHidden(true); }
+};
 
 QD_REAL_DEVICE_TEST_F(AlsaMixers, CardsComeBeforeTheVirtualMixerAndReadBack) {
-    const char* previous = std::getenv("QUILLDECK_HIDE_REAL_DEVICES");
-    const std::string saved = previous ? previous : "";
-    unsetenv("QUILLDECK_HIDE_REAL_DEVICES");
     const UINT count = mixerGetNumDevs();
     ASSERT_GE(count, 1u);
     MIXERCAPSA caps;
@@ -241,9 +243,8 @@ QD_REAL_DEVICE_TEST_F(AlsaMixers, CardsComeBeforeTheVirtualMixerAndReadBack) {
         MIXERLINEA destination = EmptyLine();
         EXPECT_EQ(MMSYSERR_NOERROR,
                   mixerGetLineInfoA(handle, &destination, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_DESTINATION));
-        mixerClose(handle);
+        EXPECT_EQ(MMSYSERR_NOERROR, mixerClose(handle));
     }
-    if (previous) setenv("QUILLDECK_HIDE_REAL_DEVICES", saved.c_str(), 1);
 }
 
 }  // namespace
