@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
@@ -49,7 +50,9 @@ CMixerBar::CMixerBar(QWidget* parent) : QDockWidget(texts::MixerBarTitle(), pare
 bool CMixerBar::eventFilter(QObject* watched, QEvent* event) {
     // The slider tracks the mouse, so its value is final when the button comes up, whether the
     // handle was dragged or the groove clicked.
-    if (watched == volume_ && event->type() == QEvent::MouseButtonRelease) emit VolumeReleased(volume_->value());
+    if (watched == volume_ && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        emit VolumeReleased(volume_->value());
     return QDockWidget::eventFilter(watched, event);
 }
 

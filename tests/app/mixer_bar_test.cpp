@@ -153,6 +153,8 @@ TEST_F(MixerBarTest, ReleasingTheSliderSetsTheLineAndTheProfile) {
     slider->setValue(23);  // moving alone changes nothing
     EXPECT_EQ(13107u, LineIn().volume);
     const QPoint rightEnd(slider->width() - 3, slider->height() / 2);
+    QTest::mouseClick(slider, Qt::RightButton, {}, rightEnd);  // only the left button moves it
+    EXPECT_EQ(13107u, LineIn().volume);
     QTest::mousePress(slider, Qt::LeftButton, {}, rightEnd);
     QTest::mouseRelease(slider, Qt::LeftButton, {}, rightEnd);
     const int position = slider->value();
