@@ -20,6 +20,7 @@
 #include "app/engine_pane.h"
 #include "app/information_bar.h"
 #include "app/message_bar.h"
+#include "app/mixer_bar.h"
 #include "app/profile_bar.h"
 #include "app/resource_ids.h"
 #include "app/splash_window.h"
@@ -59,11 +60,15 @@ bool CMainFrame::Create() {
     messageBar_ = new CMessageBar(this);
     informationBar_ = new CInformationBar(this);
     profileBar_ = new CProfileBar(this);
+    mixerBar_ = new CMixerBar(this);
     addDockWidget(Qt::BottomDockWidgetArea, messageBar_);
     addDockWidget(Qt::RightDockWidgetArea, informationBar_);
     addDockWidget(Qt::BottomDockWidgetArea, profileBar_);
+    addDockWidget(Qt::BottomDockWidgetArea, mixerBar_);
     informationBar_->hide();
     connect(profileBar_, &CProfileBar::DeviceProfileChosen, this, &CMainFrame::SwitchDeviceProfile);
+    connect(mixerBar_, &CMixerBar::MuteClicked, this, &CMainFrame::OnMixerMuteClicked);
+    connect(mixerBar_, &CMixerBar::VolumeReleased, this, &CMainFrame::OnMixerVolumeReleased);
 
     capturePane_ = new QLabel(this);
     capturePane_->setMinimumWidth(250);
@@ -97,6 +102,7 @@ void CMainFrame::CreateMenus() {
         {messageBar_, texts::ViewMessageBar()},
         {informationBar_, texts::ViewInformationBar()},
         {profileBar_, texts::ViewProfileBar()},
+        {mixerBar_, texts::ViewMixerBar()},
     };
     for (const auto& [bar, text] : bars) {
         QAction* toggle = bar->toggleViewAction();

@@ -16,6 +16,7 @@
 class CEnginePane;
 class CInformationBar;
 class CMessageBar;
+class CMixerBar;
 class CProfileBar;
 class CWidgetWindow;
 class CpuUsageCounter;
@@ -52,6 +53,7 @@ public:
     CMessageBar* MessageBar() const { return messageBar_; }
     CInformationBar* InformationBar() const { return informationBar_; }
     CProfileBar* ProfileBar() const { return profileBar_; }
+    CMixerBar* MixerBar() const { return mixerBar_; }
     CEnginePane* EnginePane() const { return enginePane_; }
     HWND Handle() const;
     const WindowState& State() const { return windowState_; }
@@ -63,6 +65,14 @@ public:
     void RefreshNames();
     // The profile bar's switch to device profile `index`.
     void SwitchDeviceProfile(int index);
+    // The mixer bar's mute button and volume slider, and its refresh from the current profile.
+    void OnMixerMuteClicked();
+    void OnMixerVolumeReleased(int position);
+    void RefreshMixerBar();
+    // 0 while live; non-zero while time-shift viewing plays delayed sound, when the mixer bar
+    // acts on the wave-out line of the options' time-shift mixer.
+    int TimeShiftViewing() const { return timeShiftViewing_; }
+    void SetTimeShiftViewing(int state) { timeShiftViewing_ = state; }
     void ShowAbout();
     // The channel dialog, on the store's channel profiles and the session's tuner.
     void ShowChannelDialog();
@@ -82,6 +92,8 @@ private:
     bool IsSessionCaptureFilter(LONG_PTR parameter) const;
     void SetAlwaysOnTop(bool on);
     QString ProfilePath(const char* fileName) const;
+    void ApplyCurrentMixerLine(CDeviceProfile* device);
+    void RestoreCurrentMixerLine();
 
     std::string profileDirectory_;
     QString settingsPath_;
@@ -92,6 +104,7 @@ private:
     CMessageBar* messageBar_ = nullptr;
     CInformationBar* informationBar_ = nullptr;
     CProfileBar* profileBar_ = nullptr;
+    CMixerBar* mixerBar_ = nullptr;
     QLabel* capturePane_ = nullptr;
     QAction* alwaysOnTopAction_ = nullptr;
     WindowState windowState_;
@@ -99,6 +112,9 @@ private:
     std::unique_ptr<CpuUsageCounter> cpuUsage_;
     std::function<void(const QString&)> messageBoxHandler_;
     bool left_ = false;
+    int timeShiftViewing_ = 0;
+    // Whether this run has set the current profile's mixer line (and not yet put it back).
+    bool mixerLineApplied_ = false;
     // Held by a handler that must not run inside another (changed only by atomic exchange).
     std::atomic<LONG> busy_{0};
     // What leaving may save: only what start-up has read.

@@ -109,6 +109,7 @@ void CMainFrame::RunLeavingSequence() {
     // Only what was loaded is saved: a start-up that failed earlier would otherwise replace
     // the user's files with empty lists and default placements.
     if (profilesLoaded_) engine_->Store().SaveProfiles();
+    RestoreCurrentMixerLine();
     statusTimer_.stop();
     cpuUsage_.reset();
     if (windowStateLoaded_) SaveWindowState();

@@ -6,9 +6,11 @@ namespace ids {
 inline constexpr int MessageBar = 300;
 inline constexpr int InformationBar = 301;
 inline constexpr int ProfileBar = 310;
+inline constexpr int MixerBar = 315;
 inline constexpr int ViewMessageBar = 32774;
 inline constexpr int ViewInformationBar = 32775;
 inline constexpr int ViewProfileBar = 32778;
+inline constexpr int ViewMixerBar = 32780;
 
 // Controls.
 inline constexpr int MessageList = 1366;
@@ -17,6 +19,8 @@ inline constexpr int InfoClock = 1512;
 inline constexpr int InfoCpuUsage = 1511;
 inline constexpr int InfoVideoDevice = 1514;
 inline constexpr int InfoAudioDevice = 1520;
+inline constexpr int MixerVolume = 1535;
+inline constexpr int MixerMute = 1536;
 
 // Commands.
 inline constexpr int ChannelSettings = 34007;

@@ -38,6 +38,7 @@ void CMainFrame::RunStartupSequence() {
         engine_->SelectCaptureDevices(device);
         CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashInitializingFilterGraph));
         engine_->CreateGraphSession(device);
+        ApplyCurrentMixerLine(device);
         CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashBuildingPreviewGraph));
         engine_->BuildPreviewGraph(device, nullptr, nullptr, TRUE);
         CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashStartingPreview));
@@ -64,6 +65,7 @@ void CMainFrame::RefreshNames() {
     const GraphSession& session = engine_->Session();
     informationBar_->SetField(ids::InfoVideoDevice, DeviceName(session.VideoCaptureMoniker.Get()));
     informationBar_->SetField(ids::InfoAudioDevice, DeviceName(session.AudioCaptureMoniker.Get()));
+    RefreshMixerBar();
 }
 
 void CMainFrame::SwitchDeviceProfile(int index) {
@@ -71,6 +73,8 @@ void CMainFrame::SwitchDeviceProfile(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= store.DeviceProfiles.size()) return;
     CDeviceProfile* next = store.DeviceProfiles[static_cast<std::size_t>(index)].get();
     if (next == store.CurrentDevice) return;
+    RestoreCurrentMixerLine();
+    ApplyCurrentMixerLine(next);
     switch (CCaptureEngine::CompareDeviceProfiles(store.CurrentDevice, next)) {
     case DeviceChangeNewSession:
         engine_->SelectCaptureDevices(next);

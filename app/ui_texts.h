@@ -11,6 +11,7 @@ inline QString Version() { return QStringLiteral("2.5.6.3"); }
 inline QString MessageBarTitle() { return QString::fromUtf8("ﾒｯｾｰｼﾞ ﾊﾞｰ"); }
 inline QString InformationBarTitle() { return QString::fromUtf8("ｲﾝﾌｫﾒｰｼｮﾝ ﾊﾞｰ"); }
 inline QString ProfileBarTitle() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲﾙ ﾊﾞｰ"); }
+inline QString MixerBarTitle() { return QString::fromUtf8("ﾐｷｻｰ ﾊﾞｰ"); }
 
 // Menus.
 inline QString FileMenu() { return QString::fromUtf8("ﾌｧｲﾙ(&F)"); }
@@ -21,6 +22,7 @@ inline QString HelpMenu() { return QString::fromUtf8("ﾍﾙﾌﾟ(&H)"); }
 inline QString ViewMessageBar() { return QString::fromUtf8("ﾒｯｾｰｼﾞ ﾊﾞｰ(&M)"); }
 inline QString ViewInformationBar() { return QString::fromUtf8("ｲﾝﾌｫﾒｰｼｮﾝ ﾊﾞｰ(&I)"); }
 inline QString ViewProfileBar() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲﾙ ﾊﾞｰ(&P)"); }
+inline QString ViewMixerBar() { return QString::fromUtf8("ﾐｷｻｰ ﾊﾞｰ(&X)"); }
 inline QString AlwaysOnTop() { return QString::fromUtf8("常に手前に表示する"); }
 inline QString ChannelSettings() { return QString::fromUtf8("チャンネルの設定"); }
 inline QString SaveProfiles() { return QString::fromUtf8("プロファイルを保存する"); }
