@@ -20,6 +20,7 @@
 #include "app/information_bar.h"
 #include "app/message_bar.h"
 #include "app/profile_bar.h"
+#include "app/tv_bar.h"
 #include "app/resource_ids.h"
 #include "app/splash_window.h"
 #include "app/ui_texts.h"
@@ -57,9 +58,11 @@ bool CMainFrame::Create() {
 
     messageBar_ = new CMessageBar(this);
     informationBar_ = new CInformationBar(this);
+    tvBar_ = new CTvBar(this, *engine_);
     profileBar_ = new CProfileBar(this);
     addDockWidget(Qt::BottomDockWidgetArea, messageBar_);
     addDockWidget(Qt::RightDockWidgetArea, informationBar_);
+    addDockWidget(Qt::BottomDockWidgetArea, tvBar_);
     addDockWidget(Qt::BottomDockWidgetArea, profileBar_);
     informationBar_->hide();
     connect(profileBar_, &CProfileBar::DeviceProfileChosen, this, &CMainFrame::SwitchDeviceProfile);
@@ -95,6 +98,7 @@ void CMainFrame::CreateMenus() {
     const std::pair<QDockWidget*, QString> bars[] = {
         {messageBar_, texts::ViewMessageBar()},
         {informationBar_, texts::ViewInformationBar()},
+        {tvBar_, texts::ViewTvBar()},
         {profileBar_, texts::ViewProfileBar()},
     };
     for (const auto& [bar, text] : bars) {

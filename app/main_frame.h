@@ -1,5 +1,5 @@
-// The program's main window: the engine pane as client area, the message, information and
-// profile bars, the menus, the status timer, and the window state kept in "window.dat".
+// The program's main window: the engine pane as client area, the message, information, TV
+// and profile bars, the menus, the status timer, and the window state kept in "window.dat".
 #pragma once
 
 #include <QMainWindow>
@@ -17,6 +17,7 @@ class CEnginePane;
 class CInformationBar;
 class CMessageBar;
 class CProfileBar;
+class CTvBar;
 class CWidgetWindow;
 class CpuUsageCounter;
 class QLabel;
@@ -52,6 +53,7 @@ public:
     CMessageBar* MessageBar() const { return messageBar_; }
     CInformationBar* InformationBar() const { return informationBar_; }
     CProfileBar* ProfileBar() const { return profileBar_; }
+    CTvBar* TvBar() const { return tvBar_; }
     CEnginePane* EnginePane() const { return enginePane_; }
     HWND Handle() const;
     const WindowState& State() const { return windowState_; }
@@ -90,6 +92,7 @@ private:
     CMessageBar* messageBar_ = nullptr;
     CInformationBar* informationBar_ = nullptr;
     CProfileBar* profileBar_ = nullptr;
+    CTvBar* tvBar_ = nullptr;
     QLabel* capturePane_ = nullptr;
     QAction* alwaysOnTopAction_ = nullptr;
     WindowState windowState_;
