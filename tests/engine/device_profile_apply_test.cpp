@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/capture_engine.h"
+#include "engine/owned_media_type.h"
+#include "engine/video_format_fields.h"
 #include "platform/com/com_runtime.h"
 #include "platform/media/capture_filters/audio_input_pin.h"
 #include "platform/media/capture_filters/capture_pin.h"
@@ -247,6 +249,59 @@ TEST_F(DeviceProfileApplyTest, RefusedRoutesAndUnsupportedControlsFailAloneAndSi
     EXPECT_EQ(profile_, before);
 }
 
+// ---- Stream formats ----
+
+// Both video pins change format while a preview stands: the graph is stopped and torn down
+// before the first change only. The first change marks a graph standing again, so a second
+// tear-down would show.
+TEST_F(DeviceProfileApplyTest, ChangedFormatsTearAStandingGraphDownOncePerApply) {
+    GraphSession& s = engine_->Session();
+    ComPtr<FakeStreamConfig> capture = MakeComObject<FakeStreamConfig>(&log_, "captureconfig");
+    ComPtr<FakeStreamConfig> preview = MakeComObject<FakeStreamConfig>(&log_, "previewconfig");
+    s.CapturePinConfig = ComPtr<IAMStreamConfig>(capture.Get());
+    s.PreviewPinConfig = ComPtr<IAMStreamConfig>(preview.Get());
+    capture->onSetFormat = [&s] { s.PreviewGraphBuilt = 1; };
+    const OwnedMediaType small(FakeStreamConfig::Make(320, 240));
+    profile_.VideoFormats[VideoCapturePin] = ReadVideoFormatFields(*small);
+    profile_.VideoFormats[VideoPreviewPin] = ReadVideoFormatFields(*small);
+
+    s.PreviewGraphBuilt = 1;
+    engine_->ApplyDeviceProfile(&profile_);
+    EXPECT_THAT(log_, ElementsAre("captureconfig.SetFormat", "previewconfig.SetFormat"));
+    EXPECT_EQ(capture->width, 320);
+    EXPECT_EQ(preview->height, 240);
+    EXPECT_EQ(s.PreviewGraphBuilt, 1u) << "the graph was torn down a second time";
+
+    // A standing graph is torn down when a format changes.
+    log_.clear();
+    capture->width = preview->width = 640;
+    capture->height = preview->height = 480;
+    capture->onSetFormat = nullptr;
+    s.PreviewGraphBuilt = 1;
+    engine_->ApplyDeviceProfile(&profile_);
+    EXPECT_EQ(s.PreviewGraphBuilt, 0u);
+
+    // Formats equal to the stored ones change nothing.
+    log_.clear();
+    s.PreviewGraphBuilt = 1;
+    engine_->ApplyDeviceProfile(&profile_);
+    EXPECT_THAT(log_, IsEmpty());
+    EXPECT_EQ(s.PreviewGraphBuilt, 1u);
+    s.PreviewGraphBuilt = 0;
+}
+
+// A group never taken from a device (no format type) sets nothing.
+TEST_F(DeviceProfileApplyTest, EmptyStoredFormatIsNotApplied) {
+    GraphSession& s = engine_->Session();
+    ComPtr<FakeStreamConfig> capture = MakeComObject<FakeStreamConfig>(&log_, "captureconfig");
+    s.CapturePinConfig = ComPtr<IAMStreamConfig>(capture.Get());
+    s.PreviewGraphBuilt = 1;
+    engine_->ApplyDeviceProfile(&profile_);
+    EXPECT_THAT(log_, IsEmpty());
+    EXPECT_EQ(s.PreviewGraphBuilt, 1u);
+    s.PreviewGraphBuilt = 0;
+}
+
 // ---- Reports ----
 
 TEST_F(DeviceProfileApplyTest, RefusedChannelAndAudioModeAreReportedWithoutBeepAndTheRestApplies) {
@@ -376,7 +431,7 @@ TEST_F(DeviceProfileApplyTest, SixtyInputPinsHaveOnlyTheFirstFiftySet) {
         profile_.InputPan[i] = -0.5;
         profile_.InputBass[i] = 3.0;
         profile_.InputTreble[i] = -3.0;
-        profile_.InputEnable[i] = FALSE;
+        profile_.InputEnable[i] = TRUE;
         profile_.InputMono[i] = TRUE;
         profile_.InputLoudness[i] = TRUE;
     }
@@ -392,7 +447,7 @@ TEST_F(DeviceProfileApplyTest, SixtyInputPinsHaveOnlyTheFirstFiftySet) {
         EXPECT_EQ(pan, set ? -0.5 : 0.0) << "pin " << i;
         EXPECT_EQ(bass, set ? 3.0 : 0.0) << "pin " << i;
         EXPECT_EQ(treble, set ? -3.0 : 0.0) << "pin " << i;
-        EXPECT_EQ(enable, set ? FALSE : TRUE) << "pin " << i;
+        EXPECT_EQ(enable, TRUE) << "pin " << i;
         EXPECT_EQ(mono, set ? TRUE : FALSE) << "pin " << i;
         EXPECT_EQ(loudness, set ? TRUE : FALSE) << "pin " << i;
     }

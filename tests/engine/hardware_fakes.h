@@ -2,6 +2,8 @@
 // fakes of a test, with results a test can set.
 #pragma once
 
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +14,7 @@
 #include "platform/media/interfaces/filters.h"
 #include "platform/media/interfaces/stream_config.h"
 #include "platform/media/interfaces/tv_hardware.h"
+#include "platform/media/media_types.h"
 
 namespace engine_test {
 
@@ -201,6 +204,58 @@ public:
     HRESULT GetAllocatorProperties(ALLOCATOR_PROPERTIES* p) override {
         *p = suggested;
         return S_OK;
+    }
+
+private:
+    CallLog* log_;
+    std::string name_;
+};
+
+// A video pin's stream config offering YUY2 at 640x480 and 320x240 (VIDEOINFOHEADER).
+class FakeStreamConfig final : public ComObject<IAMStreamConfig> {
+public:
+    FakeStreamConfig(CallLog* log, std::string name) : log_(log), name_(std::move(name)) {}
+    LONG width = 640, height = 480;
+    std::function<void()> onSetFormat;  // runs after a format is taken
+
+    HRESULT SetFormat(AM_MEDIA_TYPE* type) override {
+        log_->push_back(name_ + ".SetFormat");
+        VIDEOINFOHEADER header{};
+        if (!type || type->formattype != FORMAT_VideoInfo || type->cbFormat < sizeof header) return E_INVALIDARG;
+        std::memcpy(&header, type->pbFormat, sizeof header);
+        width = header.bmiHeader.biWidth;
+        height = header.bmiHeader.biHeight;
+        if (onSetFormat) onSetFormat();
+        return S_OK;
+    }
+    HRESULT GetFormat(AM_MEDIA_TYPE** type) override {
+        *type = Make(width, height);
+        return S_OK;
+    }
+    HRESULT GetNumberOfCapabilities(int* count, int* size) override {
+        *count = 2;
+        *size = 128;
+        return S_OK;
+    }
+    HRESULT GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE*) override {
+        if (index < 0 || index > 1) return S_FALSE;
+        *type = index == 0 ? Make(640, 480) : Make(320, 240);
+        return S_OK;
+    }
+
+    static AM_MEDIA_TYPE* Make(LONG w, LONG h) {
+        VIDEOINFOHEADER header{};
+        header.rcTarget = {0, 0, w, h};
+        header.AvgTimePerFrame = 333667;
+        header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        header.bmiHeader.biWidth = w;
+        header.bmiHeader.biHeight = h;
+        header.bmiHeader.biBitCount = 16;
+        header.bmiHeader.biCompression = MakeFourcc('Y', 'U', 'Y', '2');
+        header.bmiHeader.biSizeImage = static_cast<DWORD>(w * h * 2);
+        AM_MEDIA_TYPE type{MEDIATYPE_Video, MEDIASUBTYPE_YUY2, TRUE, FALSE, header.bmiHeader.biSizeImage,
+                           FORMAT_VideoInfo, nullptr, sizeof header, reinterpret_cast<BYTE*>(&header)};
+        return CreateMediaType(&type);
     }
 
 private:
