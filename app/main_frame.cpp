@@ -24,6 +24,7 @@
 #include "app/profile_bar.h"
 #include "app/resource_ids.h"
 #include "app/splash_window.h"
+#include "app/tv_bar.h"
 #include "app/ui_texts.h"
 #include "app/widget_window.h"
 #include "platform/system/cpu_usage.h"
@@ -59,10 +60,12 @@ bool CMainFrame::Create() {
 
     messageBar_ = new CMessageBar(this);
     informationBar_ = new CInformationBar(this);
+    tvBar_ = new CTvBar(this, *engine_);
     profileBar_ = new CProfileBar(this);
     mixerBar_ = new CMixerBar(this);
     addDockWidget(Qt::BottomDockWidgetArea, messageBar_);
     addDockWidget(Qt::RightDockWidgetArea, informationBar_);
+    addDockWidget(Qt::BottomDockWidgetArea, tvBar_);
     addDockWidget(Qt::BottomDockWidgetArea, profileBar_);
     addDockWidget(Qt::BottomDockWidgetArea, mixerBar_);
     informationBar_->hide();
@@ -101,6 +104,7 @@ void CMainFrame::CreateMenus() {
     const std::pair<QDockWidget*, QString> bars[] = {
         {messageBar_, texts::ViewMessageBar()},
         {informationBar_, texts::ViewInformationBar()},
+        {tvBar_, texts::ViewTvBar()},
         {profileBar_, texts::ViewProfileBar()},
         {mixerBar_, texts::ViewMixerBar()},
     };

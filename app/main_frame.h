@@ -1,5 +1,5 @@
-// The program's main window: the engine pane as client area, the message, information and
-// profile bars, the menus, the status timer, and the window state kept in "window.dat".
+// The program's main window: the engine pane as client area, the message, information, TV
+// and profile bars, the menus, the status timer, and the window state kept in "window.dat".
 #pragma once
 
 #include <QMainWindow>
@@ -18,6 +18,7 @@ class CInformationBar;
 class CMessageBar;
 class CMixerBar;
 class CProfileBar;
+class CTvBar;
 class CWidgetWindow;
 class CpuUsageCounter;
 class QLabel;
@@ -54,6 +55,7 @@ public:
     CInformationBar* InformationBar() const { return informationBar_; }
     CProfileBar* ProfileBar() const { return profileBar_; }
     CMixerBar* MixerBar() const { return mixerBar_; }
+    CTvBar* TvBar() const { return tvBar_; }
     CEnginePane* EnginePane() const { return enginePane_; }
     HWND Handle() const;
     const WindowState& State() const { return windowState_; }
@@ -105,6 +107,7 @@ private:
     CInformationBar* informationBar_ = nullptr;
     CProfileBar* profileBar_ = nullptr;
     CMixerBar* mixerBar_ = nullptr;
+    CTvBar* tvBar_ = nullptr;
     QLabel* capturePane_ = nullptr;
     QAction* alwaysOnTopAction_ = nullptr;
     WindowState windowState_;

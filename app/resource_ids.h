@@ -5,16 +5,21 @@ namespace ids {
 // Bars (template ids) and their show/hide commands.
 inline constexpr int MessageBar = 300;
 inline constexpr int InformationBar = 301;
+inline constexpr int TvBar = 308;
 inline constexpr int ProfileBar = 310;
 inline constexpr int MixerBar = 315;
 inline constexpr int ViewMessageBar = 32774;
 inline constexpr int ViewInformationBar = 32775;
+inline constexpr int ViewTvBar = 32776;
 inline constexpr int ViewProfileBar = 32778;
 inline constexpr int ViewMixerBar = 32780;
 
 // Controls.
 inline constexpr int MessageList = 1366;
 inline constexpr int DeviceProfileList = 1457;
+inline constexpr int ChannelList = 1419;
+inline constexpr int TvSoundList = 1533;
+inline constexpr int TvLanguageList = 1534;
 inline constexpr int InfoClock = 1512;
 inline constexpr int InfoCpuUsage = 1511;
 inline constexpr int InfoVideoDevice = 1514;

@@ -6,6 +6,7 @@
 #include "app/profile_bar.h"
 #include "app/resource_ids.h"
 #include "app/splash_window.h"
+#include "app/tv_bar.h"
 #include "app/ui_texts.h"
 #include "common/friendly_name.h"
 #include "platform/system/codepage.h"
@@ -38,12 +39,17 @@ void CMainFrame::RunStartupSequence() {
         engine_->SelectCaptureDevices(device);
         CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashInitializingFilterGraph));
         engine_->CreateGraphSession(device);
+        CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashApplyingProfile));
+        engine_->ApplyDeviceProfile(device);
         ApplyCurrentMixerLine(device);
         CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashBuildingPreviewGraph));
         engine_->BuildPreviewGraph(device, nullptr, nullptr, TRUE);
         CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashStartingPreview));
         engine_->RunPreview();
+        engine_->SelectChannelProfile();
     }
+    tvBar_->Refill();
+    tvBar_->setEnabled(options.GraphRunning == 1);
     profileBar_->Refill(store);
     profileBar_->setEnabled(options.GraphRunning == 1);
     RefreshNames();
@@ -88,9 +94,12 @@ void CMainFrame::SwitchDeviceProfile(int index) {
         break;
     default: break;
     }
+    engine_->ApplyDeviceProfile(next);
     engine_->BuildPreviewGraph(next, nullptr, nullptr, TRUE);
     engine_->RunPreview();
     store.CurrentDevice = next;
+    engine_->SelectChannelProfile();
+    tvBar_->Refill();
     profileBar_->Refill(store);
     RefreshNames();
 }

@@ -12,6 +12,7 @@ inline QString MessageBarTitle() { return QString::fromUtf8("ﾒｯｾｰｼﾞ 
 inline QString InformationBarTitle() { return QString::fromUtf8("ｲﾝﾌｫﾒｰｼｮﾝ ﾊﾞｰ"); }
 inline QString ProfileBarTitle() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲﾙ ﾊﾞｰ"); }
 inline QString MixerBarTitle() { return QString::fromUtf8("ﾐｷｻｰ ﾊﾞｰ"); }
+inline QString TvBarTitle() { return QString::fromUtf8("TV ﾊﾞｰ"); }
 
 // Menus.
 inline QString FileMenu() { return QString::fromUtf8("ﾌｧｲﾙ(&F)"); }
@@ -23,6 +24,7 @@ inline QString ViewMessageBar() { return QString::fromUtf8("ﾒｯｾｰｼﾞ �
 inline QString ViewInformationBar() { return QString::fromUtf8("ｲﾝﾌｫﾒｰｼｮﾝ ﾊﾞｰ(&I)"); }
 inline QString ViewProfileBar() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲﾙ ﾊﾞｰ(&P)"); }
 inline QString ViewMixerBar() { return QString::fromUtf8("ﾐｷｻｰ ﾊﾞｰ(&X)"); }
+inline QString ViewTvBar() { return QString::fromUtf8("TV ﾊﾞｰ(&V)"); }
 inline QString AlwaysOnTop() { return QString::fromUtf8("常に手前に表示する"); }
 inline QString ChannelSettings() { return QString::fromUtf8("チャンネルの設定"); }
 inline QString SaveProfiles() { return QString::fromUtf8("プロファイルを保存する"); }
@@ -36,12 +38,21 @@ inline QString InfoCpuUsage() { return QString::fromUtf8("CPU使用率："); }
 inline QString InfoVideoDevice() { return QString::fromUtf8("ビデオデバイス："); }
 inline QString InfoAudioDevice() { return QString::fromUtf8("オーディオデバイス："); }
 
+// The TV audio lists, after their empty first item.
+inline QString TvSoundMono() { return QString::fromUtf8("モノラル"); }
+inline QString TvSoundStereo() { return QString::fromUtf8("ステレオ"); }
+inline QString TvLanguageMain() { return QString::fromUtf8("主多言語"); }
+inline QString TvLanguageSub() { return QString::fromUtf8("副多言語"); }
+inline QString TvLanguageThird() { return QString::fromUtf8("第３言語"); }
+inline QString TvLanguageMainAndSub() { return QString::fromUtf8("主 + 副"); }
+
 // A name field without a device.
 inline constexpr const char* NoDeviceName = "None";
 
 // Splash progress texts.
 inline constexpr const char* SplashInitializingCaptureDevice = "Initializing Capture Device";
 inline constexpr const char* SplashInitializingFilterGraph = "Initializing Filter Graph";
+inline constexpr const char* SplashApplyingProfile = "Applying Profile";
 inline constexpr const char* SplashBuildingPreviewGraph = "Building Preview Graph";
 inline constexpr const char* SplashStartingPreview = "Starting Preview";
 

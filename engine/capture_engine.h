@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -39,6 +40,8 @@ public:
     CProfileStore& Store() { return store_; }
     const DeviceCatalog& Catalog() const { return catalog_; }
     const GraphSession& Session() const { return session_; }
+    // The session's members, for callers that drive a control of the hardware directly.
+    GraphSession& Session() { return session_; }
     const std::string& ProfileDirectory() const { return profileDirectory_; }
 
     // ---- Session ----
@@ -66,6 +69,23 @@ public:
     HRESULT StopGraph();
     HRESULT KillScreenSaver();
     void PrepareCaptureStreams();
+
+    // ---- Device profiles on the hardware ----
+    // Applies the profile's hardware settings in its priority order. A changed stream format
+    // tears a standing graph down; the caller builds the preview again.
+    void ApplyDeviceProfile(CDeviceProfile* device);
+    // Only the channel and the TV audio mode.
+    void ApplyTunerAndTvAudio(CDeviceProfile* device);
+    void ReadTunerAndTvAudio(CDeviceProfile* device);
+    // Fills the profile's hardware fields from the live session.
+    void ReadDeviceProfile(CDeviceProfile* device);
+    // The channel profile named by the current device profile becomes the current one.
+    void SelectChannelProfile();
+
+    // Reads the playback mixer line `source` of mixer `device`: its mute (0 or 1) and its
+    // volume (0 to 100). False when the line cannot be opened. The program installs the
+    // reader that its mixer lines provide; without one, reading a device profile leaves the
+    // line's mute and volume at their reset values.
 
     void ReportFailure(HRESULT hr, BOOL beep, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
@@ -113,6 +133,24 @@ private:
     void SetScreenSaverAllowed(bool allowed, BOOL beep);
     void SetMonitorPowerSavingAllowed(bool allowed, BOOL beep);
     void ClientSize(LONG* width, LONG* height) const;
+    // Device profile items (device_profile_apply.cpp); `tornDown` tells whether this apply
+    // already stopped and tore down the standing graph.
+    struct ApplyPass {
+        bool graphStood = false;
+        bool tornDown = false;
+    };
+    void ApplyTvTuner(const CDeviceProfile& device);
+    void PutTunerChannel(const CDeviceProfile& device, BOOL beep);
+    void PutTvAudioMode(const CDeviceProfile& device, BOOL beep);
+    void ApplyDecoder(const CDeviceProfile& device);
+    void ApplyCrossbar(IAMCrossbar* crossbar, const std::array<DWORD, kCrossbarOutputs>& routing);
+    void ApplyProcAmp(const CDeviceProfile& device);
+    void ApplyVideoStreamConfig(const CDeviceProfile& device, int pin, ApplyPass& pass);
+    void ApplyAudioStreamConfig(const CDeviceProfile& device, int pin, ApplyPass& pass);
+    void ApplyInputMixer(const CDeviceProfile& device);
+    void ApplyAllocator(const CDeviceProfile& device, int pin);
+    void TearDownOnce(ApplyPass& pass);
+    HRESULT RenderPinIntoNullRenderer(IPin* pin);
 
     std::string profileDirectory_;
     DeviceCatalog catalog_;

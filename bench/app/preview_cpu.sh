@@ -129,7 +129,7 @@ stop "$pipeline"
 # sink that discards it. program / this = what the graph itself costs on top of the elements.
 gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte horizontal-speed=4 ! \
     video/x-raw,format=YUY2,width=640,height=480,framerate=30000/1001 ! \
-    textoverlay text="CH 1" shaded-background=true font-desc="Sans Bold 28" valignment=top halignment=left ! \
+    textoverlay text="CH 1  91.250 MHz" shaded-background=true font-desc="Sans Bold 28" valignment=top halignment=left ! \
     videoconvert chroma-mode=none dither=none ! ximagesink \
     audiotestsrc is-live=true wave=sine-table samplesperbuffer=480 volume=0.4 ! \
     audio/x-raw,format=S16LE,rate=48000,channels=2 ! fakesink sync=true \

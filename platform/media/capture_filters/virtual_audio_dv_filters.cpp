@@ -1,7 +1,9 @@
 // The virtual TV card's audio capture filter (one "Capture" pin, 16-bit PCM, its tone
-// following the tuned channel) and the virtual DV camcorder (one interleaved DV pin).
+// following the tuned channel; its inputs "Tuner Audio In" and "Line In" carry the input
+// mixer) and the virtual DV camcorder (one interleaved DV pin).
 #include <memory>
 
+#include "platform/media/capture_filters/audio_input_pin.h"
 #include "platform/media/capture_filters/capture_filters.h"
 #include "platform/media/capture_filters/capture_pin.h"
 #include "platform/media/filters/gst_filter_base.h"
@@ -40,6 +42,8 @@ public:
             return src->SetFormat(AudioCapabilities()[static_cast<std::size_t>(index)]) ? S_OK : E_FAIL;
         });
         AddPin(std::make_unique<CapturePin>(this, std::move(capture)));
+        AddPin(std::make_unique<AudioInputPin>(this, u"Tuner Audio In"));
+        AddPin(std::make_unique<AudioInputPin>(this, u"Line In"));
         card_->Attach(src);
     }
 

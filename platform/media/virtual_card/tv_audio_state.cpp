@@ -10,7 +10,9 @@ HRESULT TvAudioState::PutMode(LONG mode) {
     const auto bits = static_cast<unsigned>(mode);
     const unsigned channels = bits & (AMTVAUDIO_MODE_MONO | AMTVAUDIO_MODE_STEREO);
     const unsigned languages = bits & (AMTVAUDIO_MODE_LANG_A | AMTVAUDIO_MODE_LANG_B | AMTVAUDIO_MODE_LANG_C);
-    if (std::popcount(channels) > 1 || std::popcount(languages) > 1) return E_INVALIDARG;
+    // A bilingual broadcast may be heard with both its languages (main and sub) at once.
+    const bool mainAndSub = languages == (AMTVAUDIO_MODE_LANG_A | AMTVAUDIO_MODE_LANG_B);
+    if (std::popcount(channels) > 1 || (std::popcount(languages) > 1 && !mainAndSub)) return E_INVALIDARG;
     mode_ = mode;
     return S_OK;
 }

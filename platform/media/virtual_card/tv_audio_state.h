@@ -1,5 +1,5 @@
 // The virtual card's TV audio decoder: the current mode (mono or stereo, with one of the
-// languages A, B, C) and the modes the card offers.
+// languages A, B, C, or A and B together) and the modes the card offers.
 #pragma once
 
 #include "platform/com/types.h"
@@ -13,7 +13,7 @@ public:
                                             AMTVAUDIO_MODE_LANG_B | AMTVAUDIO_MODE_LANG_C;
 
     // E_INVALIDARG for bits the card lacks, for mono and stereo together, for more than one
-    // language, or for no mode at all; the mode is unchanged then.
+    // language (except A with B), or for no mode at all; the mode is unchanged then.
     HRESULT PutMode(LONG mode);
     LONG Mode() const { return mode_; }
     LONG AvailableModes() const { return kAvailableModes; }

@@ -19,11 +19,15 @@ TEST(TvAudioState, AcceptsOneChannelModeWithOneLanguage) {
     EXPECT_FALSE(audio.IsStereo());
     EXPECT_EQ(audio.PutMode(AMTVAUDIO_MODE_MONO | AMTVAUDIO_MODE_STEREO), E_INVALIDARG);
     EXPECT_EQ(audio.PutMode(AMTVAUDIO_MODE_LANG_A | AMTVAUDIO_MODE_LANG_C), E_INVALIDARG);
+    EXPECT_EQ(audio.PutMode(AMTVAUDIO_MODE_LANG_B | AMTVAUDIO_MODE_LANG_C), E_INVALIDARG);
     EXPECT_EQ(audio.PutMode(0x100), E_INVALIDARG);
     EXPECT_EQ(audio.PutMode(0), E_INVALIDARG);
     EXPECT_EQ(audio.Mode(), 0x21);
     EXPECT_EQ(audio.PutMode(AMTVAUDIO_MODE_STEREO), S_OK);
     EXPECT_TRUE(audio.IsStereo());
+    // Main and sub language together, as a bilingual programme offers them.
+    EXPECT_EQ(audio.PutMode(AMTVAUDIO_MODE_STEREO | AMTVAUDIO_MODE_LANG_A | AMTVAUDIO_MODE_LANG_B), S_OK);
+    EXPECT_EQ(audio.Mode(), 0x32);
 }
 
 TEST(VideoDecoderState, FormatsAndLock) {

@@ -9,6 +9,7 @@
 #include "platform/media/interfaces/gst_filter.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "tests/support/unknown_conformance.h"
+#include "platform/media/interfaces/audio_input_mixer.h"
 #include "platform/media/interfaces/filters.h"
 #include "platform/media/interfaces/property_set.h"
 #include "platform/media/interfaces/stream_config.h"
@@ -91,13 +92,55 @@ INSTANTIATE_TEST_SUITE_P(
                            {u"Analog Video In", PINDIR_INPUT, PIN_CATEGORY_ANALOGVIDEOIN, kNoType}}},
         FilterExpectation{"TvCardAudio",
                           kVirtualTvCardAudioName,
-                          {{u"Capture", PINDIR_OUTPUT, PIN_CATEGORY_CAPTURE, MEDIATYPE_Audio}}},
+                          {{u"Capture", PINDIR_OUTPUT, PIN_CATEGORY_CAPTURE, MEDIATYPE_Audio},
+                           {u"Tuner Audio In", PINDIR_INPUT, kNoType, kNoType},
+                           {u"Line In", PINDIR_INPUT, kNoType, kNoType}}},
         FilterExpectation{"DvCamcorder",
                           kVirtualDvCamcorderName,
                           {{u"DV A/V Out", PINDIR_OUTPUT, PIN_CATEGORY_CAPTURE, MEDIATYPE_Interleaved}}}),
     [](const auto& param) { return std::string(param.param.label); });
 
 class TvCardFilterTest : public DeviceTest {};
+
+// Each input of the card's sound keeps its own mixing controls; a value out of range is
+// refused and leaves the control as it was.
+TEST_F(TvCardFilterTest, AudioInputsKeepTheirMixingControlsWithinRange) {
+    ComPtr<IBaseFilter> filter = Bind(kVirtualTvCardAudioName);
+    ASSERT_TRUE(filter);
+    ComPtr<IAMAudioInputMixer> tuner = As<IAMAudioInputMixer>(PinNamed(filter.Get(), u"Tuner Audio In").Get());
+    ComPtr<IAMAudioInputMixer> line = As<IAMAudioInputMixer>(PinNamed(filter.Get(), u"Line In").Get());
+    ASSERT_TRUE(tuner);
+    ASSERT_TRUE(line);
+    EXPECT_FALSE(As<IAMAudioInputMixer>(PinNamed(filter.Get(), u"Capture").Get()));
+
+    EXPECT_EQ(S_OK, tuner->put_MixLevel(0.25));
+    EXPECT_EQ(S_OK, tuner->put_Pan(-1.0));
+    EXPECT_EQ(S_OK, tuner->put_Bass(12.0));
+    EXPECT_EQ(S_OK, tuner->put_Mono(TRUE));
+    EXPECT_EQ(E_INVALIDARG, tuner->put_MixLevel(1.5));
+    EXPECT_EQ(E_INVALIDARG, tuner->put_Pan(1.01));
+    EXPECT_EQ(E_INVALIDARG, tuner->put_Treble(-12.5));
+    EXPECT_EQ(E_INVALIDARG, tuner->put_Enable(2));
+    double level = 0, pan = 0, bass = 0, treble = 1, range = 0;
+    BOOL mono = FALSE, enable = FALSE;
+    EXPECT_EQ(S_OK, tuner->get_MixLevel(&level));
+    EXPECT_EQ(S_OK, tuner->get_Pan(&pan));
+    EXPECT_EQ(S_OK, tuner->get_Bass(&bass));
+    EXPECT_EQ(S_OK, tuner->get_Treble(&treble));
+    EXPECT_EQ(S_OK, tuner->get_Mono(&mono));
+    EXPECT_EQ(S_OK, tuner->get_Enable(&enable));
+    EXPECT_EQ(S_OK, tuner->get_BassRange(&range));
+    EXPECT_EQ(0.25, level);
+    EXPECT_EQ(-1.0, pan);
+    EXPECT_EQ(12.0, bass);
+    EXPECT_EQ(0.0, treble);
+    EXPECT_EQ(TRUE, mono);
+    EXPECT_EQ(TRUE, enable);
+    EXPECT_EQ(12.0, range);
+    EXPECT_EQ(S_OK, line->get_MixLevel(&level));
+    EXPECT_EQ(1.0, level);
+    EXPECT_EQ(E_POINTER, line->get_Pan(nullptr));
+}
 
 TEST_F(TvCardFilterTest, TheCardsHardwareIsFoundUpstreamAsTheCaptureSessionSearchesIt) {
     ComPtr<IBaseFilter> capture = Bind(kVirtualTvCardName);
@@ -272,6 +315,10 @@ INSTANTIATE_TEST_SUITE_P(
         UnknownSubject{"AudioCapturePin",
                        [] { return PinOf(CreateVirtualAudioCaptureFilter, u"Capture"); },
                        {IID_IPin, IID_IGstPin, IID_IKsPropertySet, IID_IAMStreamConfig, IID_IAMBufferNegotiation},
+                       LiveFilters},
+        UnknownSubject{"AudioTunerInputPin",
+                       [] { return PinOf(CreateVirtualAudioCaptureFilter, u"Tuner Audio In"); },
+                       {IID_IPin, IID_IAMAudioInputMixer},
                        LiveFilters},
         UnknownSubject{"VideoCrossbar",
                        [] { return Upstream(0); },
