@@ -128,7 +128,3 @@ void CCaptureEngine::ReadDeviceProfile(CDeviceProfile* device) {
     ReadTunerAndTvAudio(device);
     ReadMixerLine(device);
 }
-
-    d.MixerSavedMute = 1;
-    d.MixerSavedVolume = 50;
-}
