@@ -67,6 +67,19 @@ public:
     HRESULT KillScreenSaver();
     void PrepareCaptureStreams();
 
+    // ---- Still image ----
+    // Saves one frame of the video capture pin as a BMP file named by the options. The graph
+    // must be stopped and torn down before; the call leaves it torn down. E_POINTER, without a
+    // report, when the session has no graph, builder or video capture filter.
+    HRESULT CaptureStillImage(CDeviceProfile* device);
+    // The session's Null Renderer, created and added to the graph.
+    HRESULT AddNullRenderer();
+    // One stream of `source` (category and type as the capture graph builder takes them)
+    // rendered, through `through` when given, into the session's Null Renderer, which is added
+    // first when the session has none. A failed render is returned, not reported.
+    HRESULT RenderStreamToNullRenderer(const GUID* category, const GUID* type, IBaseFilter* source,
+                                       IBaseFilter* through);
+
     void ReportFailure(HRESULT hr, BOOL beep, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
 private:
@@ -80,6 +93,24 @@ private:
         bool chainForcesCapturePin = false;
     };
     enum class PreviewPictureSource { PreviewPin, CapturePinTee, CaptureChain };
+
+    // The capture pin's format before a still image switched it, to be put back afterwards.
+    struct StillFormatSwitch {
+        bool switched = false;
+        GUID subtype{};
+        LONG width = 0;
+        LONG height = 0;
+    };
+    HRESULT AddStillGrabber();
+    StillFormatSwitch SwitchStillFormat(const CDeviceProfile* device);
+    void RestoreStillFormat(const StillFormatSwitch& formatSwitch);
+    HRESULT TakeStillImage(const std::string& path);
+    void ShowStillVideoPort();
+    HRESULT RunStillGraph();
+    void RestoreCompletionHandling();
+    HRESULT SaveGrabbedFrame(const std::string& path);
+    HRESULT CopyGrabbedFrame(const BITMAPINFOHEADER& header, BYTE* bits, LONG* size);
+    HRESULT WriteStillFile(const std::string& path, const BITMAPINFOHEADER& header, const BYTE* bits, LONG size);
 
     HRESULT FindSessionPins(CDeviceProfile* device);
     void FindCaptureInterfaces();
