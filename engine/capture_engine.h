@@ -68,6 +68,10 @@ public:
     void PrepareCaptureStreams();
 
     // ---- Still image ----
+    // The still-image command: leaves full screen, stops and tears down the running graph,
+    // takes the still image for `device`, then builds and runs the preview again. Returns
+    // what CaptureStillImage returned; failures have been reported.
+    HRESULT StillImageCommand(CDeviceProfile* device);
     // Saves one frame of the video capture pin as a BMP file named by the options. The graph
     // must be stopped and torn down before; the call leaves it torn down. E_POINTER, without a
     // report, when the session has no graph, builder or video capture filter.
@@ -104,7 +108,7 @@ private:
     HRESULT AddStillGrabber();
     StillFormatSwitch SwitchStillFormat(const CDeviceProfile* device);
     void RestoreStillFormat(const StillFormatSwitch& formatSwitch);
-    HRESULT TakeStillImage(const std::string& path);
+    HRESULT ShootStillImage(const std::string& path);
     void ShowStillVideoPort();
     HRESULT RunStillGraph();
     void RestoreCompletionHandling();

@@ -39,6 +39,17 @@ HRESULT OrFail(HRESULT hr) { return FAILED(hr) ? hr : E_FAIL; }
 
 }  // namespace
 
+HRESULT CCaptureEngine::StillImageCommand(CDeviceProfile* device) {
+    if (session_.VideoWindow) session_.VideoWindow->put_FullScreenMode(OAFALSE);
+    StopGraph();
+    TearDownGraph();
+    const HRESULT hr = CaptureStillImage(device);
+    TearDownGraph();
+    BuildPreviewGraph(device, nullptr, nullptr, FALSE);
+    RunPreview();
+    return hr;
+}
+
 HRESULT CCaptureEngine::CaptureStillImage(CDeviceProfile* device) {
     // The name, and with it the number, comes first, whatever happens to the shot.
     const std::string path = NextStillImagePath(store_.Options, std::time(nullptr));
@@ -48,7 +59,7 @@ HRESULT CCaptureEngine::CaptureStillImage(CDeviceProfile* device) {
     if (FAILED(hr)) return hr;
     if (FAILED(hr = AddNullRenderer())) return hr;
     const StillFormatSwitch formatSwitch = SwitchStillFormat(device);
-    hr = TakeStillImage(path);
+    hr = ShootStillImage(path);
     TearDownGraph();
     RestoreStillFormat(formatSwitch);
     return hr;
@@ -143,7 +154,7 @@ void CCaptureEngine::RestoreStillFormat(const StillFormatSwitch& formatSwitch) {
 
 // From the grabber's type to the written file; every failure ends the shot and leaves the
 // graph for the caller's clean-up.
-HRESULT CCaptureEngine::TakeStillImage(const std::string& path) {
+HRESULT CCaptureEngine::ShootStillImage(const std::string& path) {
     GraphSession& s = session_;
     const AM_MEDIA_TYPE grabberType = StillGrabberType();
     s.SampleGrabberControl->SetMediaType(&grabberType);

@@ -82,3 +82,8 @@ BOOL DeleteObject(HGDIOBJ object) {
     delete dib;
     return TRUE;
 }
+
+std::size_t LiveDibSectionCount() {
+    std::lock_guard lock(LiveMutex());
+    return LiveSections().size();
+}

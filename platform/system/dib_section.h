@@ -42,3 +42,6 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
 // Frees a bitmap made by CreateDIBSection. FALSE, with ERROR_INVALID_HANDLE, for a handle that
 // is not a live bitmap.
 BOOL DeleteObject(HGDIOBJ object);
+
+// How many bitmaps are alive (made and not yet freed), for tests and diagnostics.
+std::size_t LiveDibSectionCount();

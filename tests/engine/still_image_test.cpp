@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <array>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -16,6 +19,7 @@
 #include "platform/media/format_blocks.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/media_types.h"
+#include "platform/system/dib_section.h"
 #include "platform/system/local_time.h"
 #include "platform/system/profile_directory.h"
 #include "tests/engine/engine_test_support.h"
@@ -272,6 +276,20 @@ TEST_P(StillImageFileTest, A640x480FrameIsA921654ByteBitmapOfTheCardsPicture) {
 INSTANTIATE_TEST_SUITE_P(PinFormats, StillImageFileTest, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& param) { return param.param ? "RGB24Pin" : "YUY2Pin"; });
 
+TEST_F(StillImageTest, CommandStopsThePreviewTakesTheShotAndRunsThePreviewAgain) {
+    OpenSession();
+    ASSERT_EQ(engine_->BuildPreviewGraph(nullptr, nullptr, nullptr, FALSE), S_OK) << LastReport();
+    ASSERT_EQ(engine_->RunPreview(), S_OK);
+    EXPECT_EQ(engine_->StillImageCommand(nullptr), S_OK) << LastReport();
+    EXPECT_TRUE(bar_.lines.empty()) << LastReport();
+    EXPECT_EQ(fs::file_size(dir_ / "shot.bmp"), k640x480FileSize);
+    EXPECT_TRUE(Session().PreviewGraphBuilt);
+    EXPECT_TRUE(Session().Previewing);
+    EXPECT_TRUE(Session().VideoWindow);
+    EXPECT_FALSE(Session().SampleGrabber);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+}
+
 // ---- Names ----
 
 TEST_F(StillImageTest, NumbersRunTo9999AndStartAgainAt0000) {
@@ -424,6 +442,43 @@ INSTANTIATE_TEST_SUITE_P(
                                    }}),
     [](const testing::TestParamInfo<UnwritableCase>& param) { return param.param.name; });
 
+// Files beyond `bytes` cannot be written by this process while it lives (EFBIG, not a signal).
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~ScopedFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(StillImageTest, FailedWriteIsReportedAndKeepsTheEarlierPicture) {
+    OpenSession();
+    ASSERT_EQ(TakeStill(nullptr), S_OK) << LastReport();
+    const std::vector<BYTE> earlier = ReadFile(dir_ / "shot.bmp");
+    ASSERT_EQ(earlier.size(), k640x480FileSize);
+    HRESULT hr;
+    {
+        ScopedFileSizeLimit limit(4096);
+        hr = TakeStill(nullptr);
+    }
+    EXPECT_TRUE(FAILED(hr));
+    ASSERT_EQ(bar_.lines.size(), 1u) << testing::PrintToString(bar_.lines);
+    EXPECT_TRUE(bar_.HasLabel("CFile Write"));
+    EXPECT_EQ(FilesIn(dir_), std::vector<fs::path>{"shot.bmp"});
+    EXPECT_TRUE(ReadFile(dir_ / "shot.bmp") == earlier);
+}
+
 TEST_F(StillImageTest, SampleLargerThanTheBitmapIsNeverCopiedAndNoFileIsWritten) {
     OpenSessionOnStandInGraph(nullptr, GraphFault::None);
     ComPtr<FaultyGrabber> grabber;
@@ -434,6 +489,7 @@ TEST_F(StillImageTest, SampleLargerThanTheBitmapIsNeverCopiedAndNoFileIsWritten)
     }
     EXPECT_EQ(grabber->copyCalls, 0);
     EXPECT_EQ(grabber->largestCopy, 0);
+    EXPECT_EQ(LiveDibSectionCount(), 0u);
     ASSERT_EQ(bar_.lines.size(), 1u) << testing::PrintToString(bar_.lines);
     EXPECT_THAT(bar_.lines.front(), testing::HasSubstr(" - 8007000e - "));
     EXPECT_TRUE(bar_.HasLabel("ISampleGrabber GetCurrentBuffer2"));
@@ -486,6 +542,7 @@ TEST_P(StillImageFailureTest, ReportsItsLabelAndLeavesAGraphThatBuildsAgain) {
     }
     default: break;
     }
+    const std::size_t bitmapsBefore = LiveDibSectionCount();
     HRESULT hr;
     if (stepFactory) {
         ScopedClassFactoryOverride override(*f.clsid, stepFactory.Get());
@@ -497,6 +554,7 @@ TEST_P(StillImageFailureTest, ReportsItsLabelAndLeavesAGraphThatBuildsAgain) {
         hr = TakeStill(nullptr);
     }
 
+    EXPECT_EQ(LiveDibSectionCount(), bitmapsBefore) << "the bitmap outlived the shot";
     std::vector<std::string> labels;
     for (const std::string& line : bar_.lines) labels.push_back(line.substr(line.rfind(" - ") + 3));
     EXPECT_THAT(labels, testing::ElementsAreArray(f.labels)) << testing::PrintToString(bar_.lines);
@@ -509,6 +567,8 @@ TEST_P(StillImageFailureTest, ReportsItsLabelAndLeavesAGraphThatBuildsAgain) {
     }
     ExpectGraphReadyForPreview();
 }
+
+void PrintTo(const StillFailure& failure, std::ostream* os) { *os << failure.name; }
 
 StillFailure ClassStep(const char* name, Stand stand, const CLSID* clsid, const char* label) {
     return {name, stand, clsid, GrabberFault::None, GraphFault::None, {label}, false};

@@ -57,10 +57,13 @@ TEST(DibSection, GivesZeroedBitsOfTheImageSizeAndFreesThem) {
     const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(bitmap, nullptr);
     ASSERT_NE(bits, nullptr);
+    const std::size_t live = LiveDibSectionCount();
+    EXPECT_GE(live, 1u);
     const auto* bytes = static_cast<const BYTE*>(bits);
     for (std::size_t i = 0; i < 32; ++i) EXPECT_EQ(bytes[i], 0) << i;
     std::memset(bits, 0xAB, 32);  // the whole image is writable (ASan checks the bound)
     EXPECT_TRUE(DeleteObject(bitmap));
+    EXPECT_EQ(LiveDibSectionCount(), live - 1);
     SetLastError(0);
     EXPECT_FALSE(DeleteObject(bitmap));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
