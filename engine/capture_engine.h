@@ -78,10 +78,11 @@ public:
     HRESULT CaptureStillImage(CDeviceProfile* device);
     // The session's Null Renderer, created and added to the graph.
     HRESULT AddNullRenderer();
-    // One stream of `source` (category and type as the capture graph builder takes them)
-    // rendered, through `through` when given, into the session's Null Renderer, which is added
-    // first when the session has none. A failed render is returned, not reported.
-    HRESULT RenderStreamToNullRenderer(const GUID* category, const GUID* type, IBaseFilter* source,
+    // One stream of `source` (a filter, with category and type as the capture graph builder
+    // takes them, or one output pin) rendered, through `through` when given, into the
+    // session's Null Renderer, which is added first when the session has none. A failed
+    // render is returned, not reported.
+    HRESULT RenderStreamToNullRenderer(const GUID* category, const GUID* type, IUnknown* source,
                                        IBaseFilter* through);
 
     void ReportFailure(HRESULT hr, BOOL beep, const char* format, ...) __attribute__((format(printf, 4, 5)));
@@ -109,6 +110,7 @@ private:
     StillFormatSwitch SwitchStillFormat(const CDeviceProfile* device);
     void RestoreStillFormat(const StillFormatSwitch& formatSwitch);
     HRESULT ShootStillImage(const std::string& path);
+    HRESULT ChooseStillSource(const GUID*& category, ComPtr<IUnknown>& source);
     void ShowStillVideoPort();
     HRESULT RunStillGraph();
     void RestoreCompletionHandling();

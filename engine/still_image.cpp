@@ -99,7 +99,7 @@ HRESULT CCaptureEngine::AddNullRenderer() {
     return S_OK;
 }
 
-HRESULT CCaptureEngine::RenderStreamToNullRenderer(const GUID* category, const GUID* type, IBaseFilter* source,
+HRESULT CCaptureEngine::RenderStreamToNullRenderer(const GUID* category, const GUID* type, IUnknown* source,
                                                    IBaseFilter* through) {
     GraphSession& s = session_;
     if (!s.CaptureBuilder || !s.Graph) return E_POINTER;
@@ -158,9 +158,11 @@ HRESULT CCaptureEngine::ShootStillImage(const std::string& path) {
     GraphSession& s = session_;
     const AM_MEDIA_TYPE grabberType = StillGrabberType();
     s.SampleGrabberControl->SetMediaType(&grabberType);
-    HRESULT hr = RenderStreamToNullRenderer(&PIN_CATEGORY_CAPTURE, nullptr, s.VideoCaptureFilter.Get(),
-                                            s.SampleGrabber.Get());
-    if (FAILED(hr)) {
+    const GUID* category = &PIN_CATEGORY_CAPTURE;
+    ComPtr<IUnknown> source;
+    HRESULT hr = ChooseStillSource(category, source);
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = RenderStreamToNullRenderer(category, nullptr, source.Get(), s.SampleGrabber.Get()))) {
         ReportFailure(hr, TRUE, "RenderStream SampleGrabber");
         return hr;
     }
@@ -169,6 +171,24 @@ HRESULT CCaptureEngine::ShootStillImage(const std::string& path) {
     s.SampleGrabberControl->SetOneShot(TRUE);
     if (FAILED(hr = RunStillGraph())) return hr;
     return SaveGrabbedFrame(path);
+}
+
+// Where the grabber's stream starts: the capture filter's capture stream, or for a DV
+// camcorder the video output of a DV Splitter on its capture pin, since the platform's
+// builder joins no interleaved stream to a video filter by itself.
+HRESULT CCaptureEngine::ChooseStillSource(const GUID*& category, ComPtr<IUnknown>& source) {
+    GraphSession& s = session_;
+    if (!IsDvPin(s.VideoCapturePin.Get())) {
+        category = &PIN_CATEGORY_CAPTURE;
+        source = ComPtr<IUnknown>(s.VideoCaptureFilter.Get());
+        return S_OK;
+    }
+    ComPtr<IPin> video;
+    const HRESULT hr = PutDvSplitter(s.CaptureDvSplitter, s.VideoCapturePin.Get(), video, nullptr);
+    if (FAILED(hr)) return hr;
+    category = nullptr;
+    source = ComPtr<IUnknown>(video.Get());
+    return S_OK;
 }
 
 // A device with a video-port pin shows it in the engine window while the shot is taken; a

@@ -17,6 +17,7 @@
 #include "engine/capture_engine.h"
 #include "platform/com/com_runtime.h"
 #include "platform/media/format_blocks.h"
+#include "platform/media/devices/virtual_devices.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/media_types.h"
 #include "platform/system/dib_section.h"
@@ -288,6 +289,22 @@ TEST_F(StillImageTest, CommandStopsThePreviewTakesTheShotAndRunsThePreviewAgain)
     EXPECT_TRUE(Session().VideoWindow);
     EXPECT_FALSE(Session().SampleGrabber);
     EXPECT_EQ(engine_->StopGraph(), S_OK);
+}
+
+TEST_F(StillImageTest, DvCamcorderFrameComesThroughASplitter) {
+    CDeviceProfile device;
+    const std::u16string name = media::kVirtualDvCamcorderName;
+    device.VideoDeviceMoniker = std::string(name.begin(), name.end());
+    engine_->SelectCaptureDevices(&device);
+    ASSERT_EQ(engine_->CreateGraphSession(&device), S_OK);
+    ASSERT_EQ(TakeStill(&device), S_OK) << LastReport();
+    EXPECT_TRUE(bar_.lines.empty()) << LastReport();
+    const std::vector<BYTE> file = ReadFile(dir_ / "shot.bmp");
+    ASSERT_EQ(file.size(), 720u * 480u * 3u + 54u);
+    EXPECT_EQ(At<BITMAPINFOHEADER>(file, 14).biWidth, 720);
+    EXPECT_EQ(At<BITMAPINFOHEADER>(file, 14).biHeight, 480);
+    EXPECT_GE(RowRuns(file, 720, 240).size(), 2u) << "a picture, not a plain area";
+    EXPECT_FALSE(Session().CaptureDvSplitter);
 }
 
 // ---- Names ----
