@@ -31,7 +31,8 @@ AM_MEDIA_TYPE StillGrabberType() {
 
 // The VIDEOINFOHEADER of a type, or null when the type carries none.
 VIDEOINFOHEADER* VideoInfoOf(const AM_MEDIA_TYPE& type) {
-    if (type.formattype != FORMAT_VideoInfo || !type.pbFormat || type.cbFormat < sizeof(VIDEOINFOHEADER)) return nullptr;
+    if (type.formattype != FORMAT_VideoInfo || !type.pbFormat || type.cbFormat < sizeof(VIDEOINFOHEADER))
+        return nullptr;
     return reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat);
 }
 
@@ -147,7 +148,8 @@ void CCaptureEngine::RestoreStillFormat(const StillFormatSwitch& formatSwitch) {
         type->subtype = formatSwitch.subtype;
         header->bmiHeader.biWidth = formatSwitch.width;
         header->bmiHeader.biHeight = formatSwitch.height;
-        if (const HRESULT hr = config->SetFormat(type); FAILED(hr)) ReportFailure(hr, TRUE, "IAMStreamConfig SetFormat");
+        if (const HRESULT hr = config->SetFormat(type); FAILED(hr))
+            ReportFailure(hr, TRUE, "IAMStreamConfig SetFormat");
     }
     DeleteMediaType(type);
 }
@@ -203,9 +205,12 @@ void CCaptureEngine::ShowStillVideoPort() {
     ClientSize(&width, &height);
     IVideoWindow* video = s.VideoWindow.Get();
     HRESULT hr;
-    if (FAILED(hr = video->put_Owner(reinterpret_cast<OAHWND>(window_)))) ReportFailure(hr, TRUE, "IVideoWindow put_Owner");
-    if (FAILED(hr = video->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS))) ReportFailure(hr, TRUE, "IVideoWindow put_WindowStyle");
-    if (FAILED(hr = video->SetWindowPosition(0, 0, width, height))) ReportFailure(hr, TRUE, "IVideoWindow SetWindowPosition");
+    if (FAILED(hr = video->put_Owner(reinterpret_cast<OAHWND>(window_))))
+        ReportFailure(hr, TRUE, "IVideoWindow put_Owner");
+    if (FAILED(hr = video->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS)))
+        ReportFailure(hr, TRUE, "IVideoWindow put_WindowStyle");
+    if (FAILED(hr = video->SetWindowPosition(0, 0, width, height)))
+        ReportFailure(hr, TRUE, "IVideoWindow SetWindowPosition");
     if (FAILED(hr = video->put_Visible(OATRUE))) ReportFailure(hr, TRUE, "IVideoWindow put_Visible");
 }
 
@@ -237,7 +242,8 @@ HRESULT CCaptureEngine::RunStillGraph() {
     if ((hr = s.MediaEvent->WaitForCompletion(static_cast<LONG>(INFINITE), &eventCode)) != S_OK) {
         ReportFailure(hr, TRUE, "IMediaEventEx WaitForCompletion");
         RestoreCompletionHandling();
-        if (const HRESULT stopped = control->Stop(); FAILED(stopped)) ReportFailure(stopped, TRUE, "IMediaControl Stop");
+        if (const HRESULT stopped = control->Stop(); FAILED(stopped))
+            ReportFailure(stopped, TRUE, "IMediaControl Stop");
         return OrFail(hr);
     }
     if (const HRESULT stopped = control->Stop(); FAILED(stopped)) ReportFailure(stopped, TRUE, "IMediaControl Stop");
@@ -263,7 +269,8 @@ HRESULT CCaptureEngine::SaveGrabbedFrame(const std::string& path) {
     }
     // A type without a VIDEOINFOHEADER leaves the header zero, which no bitmap can be made of.
     BITMAPINFO info{};
-    if (const VIDEOINFOHEADER* header = VideoInfoOf(type)) std::memcpy(&info.bmiHeader, &header->bmiHeader, sizeof info.bmiHeader);
+    if (const VIDEOINFOHEADER* header = VideoInfoOf(type))
+        std::memcpy(&info.bmiHeader, &header->bmiHeader, sizeof info.bmiHeader);
     FreeMediaType(type);
     void* bits = nullptr;
     const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

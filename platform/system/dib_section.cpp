@@ -29,9 +29,7 @@ std::set<DibSection*>& LiveSections() {
     return *live;
 }
 
-bool KnownBitCount(WORD bits) {
-    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
+bool KnownBitCount(WORD bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
 }  // namespace
 

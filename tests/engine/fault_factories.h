@@ -45,7 +45,9 @@ public:
 class PremadeFactory final : public ComObject<IClassFactory> {
 public:
     explicit PremadeFactory(IUnknown* object) : object_(object) {}
-    HRESULT CreateInstance(IUnknown*, REFIID iid, void** object) override { return object_->QueryInterface(iid, object); }
+    HRESULT CreateInstance(IUnknown*, REFIID iid, void** object) override {
+        return object_->QueryInterface(iid, object);
+    }
     HRESULT LockServer(BOOL) override { return S_OK; }
 
 private:

@@ -19,7 +19,7 @@ enum class GrabberFault {
     None,
     RefusesEveryConverter,  // asks for a type no converter gives, so the render fails
     NoConnectedType,
-    HeaderWithoutPicture,   // the connected type's header has no width
+    HeaderWithoutPicture,  // the connected type's header has no width
     NoBufferSize,
     NoCopy,
     SampleLargerThanPicture,

@@ -32,16 +32,15 @@ TEST_P(StillImageNaming, BuildsTheNameAndAdvancesTheNumber) {
     EXPECT_EQ(options.StillNumber, c.nextNumber);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, StillImageNaming,
-    testing::Values(NamingCase{"/cap", "still", 1, 7, "/cap/still-0007.bmp", 8},
-                    NamingCase{"/cap", "still", 1, 9999, "/cap/still-9999.bmp", 0},
-                    NamingCase{"/cap", "", 1, 42, "/cap/0042.bmp", 43},
-                    NamingCase{"/cap", "still", 1, 12345, "/cap/still-12345.bmp", 0},
-                    NamingCase{"/cap/", "still", 0, 5, "/cap/still.bmp", 5},
-                    NamingCase{"", "still", 0, 0, "still.bmp", 0},
-                    NamingCase{"/cap", "", 0, 0, "/cap/.bmp", 0},
-                    NamingCase{"/cap", "still", 7, 3, "/cap/still.bmp", 3}));
+INSTANTIATE_TEST_SUITE_P(Rules, StillImageNaming,
+                         testing::Values(NamingCase{"/cap", "still", 1, 7, "/cap/still-0007.bmp", 8},
+                                         NamingCase{"/cap", "still", 1, 9999, "/cap/still-9999.bmp", 0},
+                                         NamingCase{"/cap", "", 1, 42, "/cap/0042.bmp", 43},
+                                         NamingCase{"/cap", "still", 1, 12345, "/cap/still-12345.bmp", 0},
+                                         NamingCase{"/cap/", "still", 0, 5, "/cap/still.bmp", 5},
+                                         NamingCase{"", "still", 0, 0, "still.bmp", 0},
+                                         NamingCase{"/cap", "", 0, 0, "/cap/.bmp", 0},
+                                         NamingCase{"/cap", "still", 7, 3, "/cap/still.bmp", 3}));
 
 TEST(StillImageNamingByTime, AddsTheLocalTimeAfterADash) {
     COptionProfile options;

@@ -178,7 +178,9 @@ protected:
     // A session whose graph is the stand-in graph, failing `fault`.
     void OpenSessionOnStandInGraph(CDeviceProfile* device, GraphFault fault) {
         ComPtr<IGraphBuilder> real;
-        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(real.ReleaseAndGetAddressOf())), S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(real.ReleaseAndGetAddressOf())),
+                  S_OK);
         auto graph = MakeComObject<FaultyGraph>(real.Get(), fault);
         ComPtr<IClassFactory> factory = MakeFactory<PremadeFactory>(static_cast<IGraphBuilder*>(graph.Get()));
         ScopedClassFactoryOverride override(CLSID_FilterGraph, factory.Get());
@@ -190,7 +192,9 @@ protected:
     public:
         explicit StandInGrabber(GrabberFault fault) {
             ComPtr<IBaseFilter> real;
-            EXPECT_EQ(CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(real.ReleaseAndGetAddressOf())), S_OK);
+            EXPECT_EQ(CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_PPV_ARGS(real.ReleaseAndGetAddressOf())),
+                      S_OK);
             grabber = MakeComObject<FaultyGrabber>(real.Get(), fault);
             factory_ = MakeFactory<PremadeFactory>(static_cast<IBaseFilter*>(grabber.Get()));
             override_ = std::make_unique<ScopedClassFactoryOverride>(CLSID_SampleGrabber, factory_.Get());
@@ -275,7 +279,9 @@ TEST_P(StillImageFileTest, A640x480FrameIsA921654ByteBitmapOfTheCardsPicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PinFormats, StillImageFileTest, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& param) { return param.param ? "RGB24Pin" : "YUY2Pin"; });
+                         [](const testing::TestParamInfo<bool>& param) {
+                             return param.param ? "RGB24Pin" : "YUY2Pin";
+                         });
 
 TEST_F(StillImageTest, CommandStopsThePreviewTakesTheShotAndRunsThePreviewAgain) {
     OpenSession();
@@ -342,7 +348,8 @@ TEST_F(StillImageTest, DateAndTimeNamingUsesTheTimeOfTheShot) {
     const std::vector<fs::path> files = FilesIn(dir_);
     ASSERT_EQ(files.size(), 1u);
     std::vector<std::string> possible;
-    for (std::time_t t = before; t <= after; ++t) possible.push_back("shot-" + FormatLocalTime("%Y%m%d-%H%M%S", t) + ".bmp");
+    for (std::time_t t = before; t <= after; ++t)
+        possible.push_back("shot-" + FormatLocalTime("%Y%m%d-%H%M%S", t) + ".bmp");
     EXPECT_THAT(possible, testing::Contains(files.front().string()));
     EXPECT_EQ(Options().StillNumber, 0u);
 }
@@ -553,7 +560,9 @@ TEST_P(StillImageFailureTest, ReportsItsLabelAndLeavesAGraphThatBuildsAgain) {
     case Stand::ClassWithoutGrabber: {
         // A real filter that joins the graph but is no grabber.
         ComPtr<IBaseFilter> renderer;
-        ASSERT_EQ(CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(renderer.ReleaseAndGetAddressOf())), S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(renderer.ReleaseAndGetAddressOf())),
+                  S_OK);
         stepFactory = MakeFactory<PremadeFactory>(renderer.Get());
         break;
     }
@@ -602,7 +611,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ClassStep("CreateGrabber", Stand::ClassFails, &CLSID_SampleGrabber, "CoCreateInstance SampleGrabber"),
         ClassStep("AddGrabber", Stand::ClassForeign, &CLSID_SampleGrabber, "AddFilter SampleGrabber"),
-        ClassStep("GrabberInterface", Stand::ClassWithoutGrabber, &CLSID_SampleGrabber, "QueryInterface ISampleGrabber"),
+        ClassStep("GrabberInterface", Stand::ClassWithoutGrabber, &CLSID_SampleGrabber,
+                  "QueryInterface ISampleGrabber"),
         ClassStep("CreateNullRenderer", Stand::ClassFails, &CLSID_NullRenderer, "CoCreateInstance NullRenderer"),
         ClassStep("AddNullRenderer", Stand::ClassForeign, &CLSID_NullRenderer, "AddFilter NullRenderer"),
         GrabberStep("Render", GrabberFault::RefusesEveryConverter, "RenderStream SampleGrabber"),
@@ -617,8 +627,13 @@ INSTANTIATE_TEST_SUITE_P(
         GraphStep("Run", GraphFault::Run, {"IMediaControl Run"}, false),
         GraphStep("Wait", GraphFault::WaitForCompletion, {"IMediaEventEx WaitForCompletion"}, false),
         GraphStep("Stop", GraphFault::Stop, {"IMediaControl Stop"}, true),
-        GraphStep("RestoreHandling", GraphFault::RestoreDefaultHandling, {"IMediaEventEx RestoreDefaultHandling"}, true),
-        StillFailure{"VideoPortWindow", Stand::VideoPort, nullptr, GrabberFault::None, GraphFault::None,
+        GraphStep("RestoreHandling", GraphFault::RestoreDefaultHandling, {"IMediaEventEx RestoreDefaultHandling"},
+                  true),
+        StillFailure{"VideoPortWindow",
+                     Stand::VideoPort,
+                     nullptr,
+                     GrabberFault::None,
+                     GraphFault::None,
                      {"IVideoWindow put_Owner", "IVideoWindow put_WindowStyle", "IVideoWindow SetWindowPosition",
                       "IVideoWindow put_Visible"},
                      true}),
