@@ -73,8 +73,9 @@ public:
     // what CaptureStillImage returned; failures have been reported.
     HRESULT StillImageCommand(CDeviceProfile* device);
     // Saves one frame of the video capture pin as a BMP file named by the options. The graph
-    // must be stopped and torn down before; the call leaves it torn down. E_POINTER, without a
-    // report, when the session has no graph, builder or video capture filter.
+    // must be stopped and torn down before; the call leaves it torn down. It blocks until the
+    // frame has come, for at most ten seconds. E_POINTER, without a report, when the session
+    // has no graph, builder or video capture filter.
     HRESULT CaptureStillImage(CDeviceProfile* device);
     // The session's Null Renderer, created and added to the graph.
     HRESULT AddNullRenderer();

@@ -19,6 +19,11 @@ namespace {
 // The still-image command's notify message to the main frame (WM_USER + 1).
 constexpr LONG kGraphNotifyMessage = 0x401;
 
+// How long the shot waits for its frame. A device that delivers none (it vanished, or drops
+// every frame) would otherwise hold the program's thread for good; a live source gives its
+// first frame well within this.
+constexpr LONG kStillFrameWaitMs = 10'000;
+
 // What the grabber accepts: RGB24 video with a VIDEOINFOHEADER; the builder puts a converter
 // before it when the pin delivers something else.
 AM_MEDIA_TYPE StillGrabberType() {
@@ -239,7 +244,7 @@ HRESULT CCaptureEngine::RunStillGraph() {
         return hr;
     }
     LONG eventCode = 0;
-    if ((hr = s.MediaEvent->WaitForCompletion(static_cast<LONG>(INFINITE), &eventCode)) != S_OK) {
+    if ((hr = s.MediaEvent->WaitForCompletion(kStillFrameWaitMs, &eventCode)) != S_OK) {
         ReportFailure(hr, TRUE, "IMediaEventEx WaitForCompletion");
         RestoreCompletionHandling();
         if (const HRESULT stopped = control->Stop(); FAILED(stopped))

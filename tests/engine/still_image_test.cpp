@@ -17,6 +17,7 @@
 #include "engine/capture_engine.h"
 #include "platform/com/com_runtime.h"
 #include "platform/media/format_blocks.h"
+#include "platform/media/capture_filters/virtual_card.h"
 #include "platform/media/devices/virtual_devices.h"
 #include "platform/media/interfaces/clsids.h"
 #include "platform/media/media_types.h"
@@ -501,6 +502,18 @@ TEST_F(StillImageTest, FailedWriteIsReportedAndKeepsTheEarlierPicture) {
     EXPECT_TRUE(bar_.HasLabel("CFile Write"));
     EXPECT_EQ(FilesIn(dir_), std::vector<fs::path>{"shot.bmp"});
     EXPECT_TRUE(ReadFile(dir_ / "shot.bmp") == earlier);
+}
+
+TEST_F(StillImageTest, DeviceThatDeliversNoFrameEndsTheWaitWithAReport) {
+    OpenSession();
+    std::shared_ptr<media::VirtualCard> card = media::VirtualCard::Current();
+    ASSERT_TRUE(card);
+    card->DropFrames(1'000'000);
+    EXPECT_EQ(TakeStill(nullptr), E_ABORT);
+    ASSERT_EQ(bar_.lines.size(), 1u) << testing::PrintToString(bar_.lines);
+    EXPECT_TRUE(bar_.HasLabel("IMediaEventEx WaitForCompletion"));
+    EXPECT_TRUE(FilesIn(dir_).empty());
+    EXPECT_FALSE(Session().SampleGrabber);
 }
 
 TEST_F(StillImageTest, SampleLargerThanTheBitmapIsNeverCopiedAndNoFileIsWritten) {
