@@ -82,10 +82,24 @@ public:
     // The channel profile named by the current device profile becomes the current one.
     void SelectChannelProfile();
 
-    // Reads the playback mixer line `source` of mixer `device`: its mute (0 or 1) and its
-    // volume (0 to 100). False when the line cannot be opened. The program installs the
-    // reader that its mixer lines provide; without one, reading a device profile leaves the
-    // line's mute and volume at their reset values.
+    // ---- Still image ----
+    // The still-image command: leaves full screen, stops and tears down the running graph,
+    // takes the still image for `device`, then builds and runs the preview again. Returns
+    // what CaptureStillImage returned; failures have been reported.
+    HRESULT StillImageCommand(CDeviceProfile* device);
+    // Saves one frame of the video capture pin as a BMP file named by the options. The graph
+    // must be stopped and torn down before; the call leaves it torn down. It blocks until the
+    // frame has come, for at most ten seconds. E_POINTER, without a report, when the session
+    // has no graph, builder or video capture filter.
+    HRESULT CaptureStillImage(CDeviceProfile* device);
+    // The session's Null Renderer, created and added to the graph.
+    HRESULT AddNullRenderer();
+    // One stream of `source` (a filter, with category and type as the capture graph builder
+    // takes them, or one output pin) rendered, through `through` when given, into the
+    // session's Null Renderer, which is added first when the session has none. A failed
+    // render is returned, not reported.
+    HRESULT RenderStreamToNullRenderer(const GUID* category, const GUID* type, IUnknown* source,
+                                       IBaseFilter* through);
 
     void ReportFailure(HRESULT hr, BOOL beep, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
@@ -100,6 +114,25 @@ private:
         bool chainForcesCapturePin = false;
     };
     enum class PreviewPictureSource { PreviewPin, CapturePinTee, CaptureChain };
+
+    // The capture pin's format before a still image switched it, to be put back afterwards.
+    struct StillFormatSwitch {
+        bool switched = false;
+        GUID subtype{};
+        LONG width = 0;
+        LONG height = 0;
+    };
+    HRESULT AddStillGrabber();
+    StillFormatSwitch SwitchStillFormat(const CDeviceProfile* device);
+    void RestoreStillFormat(const StillFormatSwitch& formatSwitch);
+    HRESULT ShootStillImage(const std::string& path);
+    HRESULT ChooseStillSource(const GUID*& category, ComPtr<IUnknown>& source);
+    void ShowStillVideoPort();
+    HRESULT RunStillGraph();
+    void RestoreCompletionHandling();
+    HRESULT SaveGrabbedFrame(const std::string& path);
+    HRESULT CopyGrabbedFrame(const BITMAPINFOHEADER& header, BYTE* bits, LONG* size);
+    HRESULT WriteStillFile(const std::string& path, const BITMAPINFOHEADER& header, const BYTE* bits, LONG size);
 
     HRESULT FindSessionPins(CDeviceProfile* device);
     void FindCaptureInterfaces();

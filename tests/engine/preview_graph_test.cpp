@@ -11,6 +11,7 @@
 #include "platform/media/media_types.h"
 #include "platform/system/profile_directory.h"
 #include "tests/engine/engine_test_support.h"
+#include "tests/engine/fault_factories.h"
 #include "tests/support/temp_environment.h"
 #include "platform/media/interfaces/device_enum.h"
 
@@ -31,41 +32,6 @@ std::string MissingMediaClass() {
     }
     return {};
 }
-
-class FailingFactory final : public ComObject<IClassFactory> {
-public:
-    HRESULT CreateInstance(IUnknown*, REFIID, void** object) override {
-        if (object) *object = nullptr;
-        return E_OUTOFMEMORY;
-    }
-    HRESULT LockServer(BOOL) override { return S_OK; }
-};
-
-// A filter from outside the media framework: the graph refuses it (AddFilter fails).
-class ForeignFilter final : public ComObject<IBaseFilter> {
-public:
-    HRESULT GetClassID(CLSID*) override { return E_NOTIMPL; }
-    HRESULT Stop() override { return S_OK; }
-    HRESULT Pause() override { return S_OK; }
-    HRESULT Run(REFERENCE_TIME) override { return S_OK; }
-    HRESULT GetState(DWORD, FILTER_STATE*) override { return E_NOTIMPL; }
-    HRESULT SetSyncSource(IReferenceClock*) override { return S_OK; }
-    HRESULT GetSyncSource(IReferenceClock**) override { return E_NOTIMPL; }
-    HRESULT EnumPins(IEnumPins**) override { return E_NOTIMPL; }
-    HRESULT FindPin(LPCWSTR, IPin**) override { return VFW_E_NOT_FOUND; }
-    HRESULT QueryFilterInfo(FILTER_INFO*) override { return E_NOTIMPL; }
-    HRESULT JoinFilterGraph(IFilterGraph*, LPCWSTR) override { return E_FAIL; }
-    HRESULT QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
-};
-
-class ForeignFilterFactory final : public ComObject<IClassFactory> {
-public:
-    HRESULT CreateInstance(IUnknown*, REFIID iid, void** object) override {
-        ComPtr<ForeignFilter> filter = MakeComObject<ForeignFilter>();
-        return filter->QueryInterface(iid, object);
-    }
-    HRESULT LockServer(BOOL) override { return S_OK; }
-};
 
 // How many filters of a class the graph holds.
 int FiltersOfClass(IFilterGraph* graph, REFCLSID clsid) {
