@@ -19,19 +19,6 @@ namespace {
 
 using ::testing::IsEmpty;
 
-int FiltersOfClass(IFilterGraph* graph, REFCLSID clsid) {
-    ComPtr<IEnumFilters> filters;
-    if (FAILED(graph->EnumFilters(filters.ReleaseAndGetAddressOf()))) return -1;
-    int count = 0;
-    IBaseFilter* filter = nullptr;
-    while (filters->Next(1, &filter, nullptr) == S_OK) {
-        CLSID filterClass{};
-        if (SUCCEEDED(filter->GetClassID(&filterClass)) && filterClass == clsid) ++count;
-        filter->Release();
-    }
-    return count;
-}
-
 OwnedMediaType CurrentFormat(IAMStreamConfig* config) {
     AM_MEDIA_TYPE* type = nullptr;
     if (!config || FAILED(config->GetFormat(&type))) return nullptr;

@@ -1,11 +1,26 @@
-// Windows and a message bar for driving the engine without a toolkit.
+// Windows, a message bar and a filter count for driving the engine without a toolkit.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "common/failure_report.h"
+#include "platform/media/interfaces/filters.h"
 #include "platform/system/window.h"
+
+// How many filters of a class the graph holds; -1 when they cannot be listed.
+inline int FiltersOfClass(IFilterGraph* graph, REFCLSID clsid) {
+    ComPtr<IEnumFilters> filters;
+    if (FAILED(graph->EnumFilters(filters.ReleaseAndGetAddressOf()))) return -1;
+    int count = 0;
+    IBaseFilter* filter = nullptr;
+    while (filters->Next(1, &filter, nullptr) == S_OK) {
+        CLSID filterClass{};
+        if (SUCCEEDED(filter->GetClassID(&filterClass)) && filterClass == clsid) ++count;
+        filter->Release();
+    }
+    return count;
+}
 
 class RecordingMessageBar : public IFailureReportSink {
 public:

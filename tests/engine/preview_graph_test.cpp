@@ -33,20 +33,6 @@ std::string MissingMediaClass() {
     return {};
 }
 
-// How many filters of a class the graph holds.
-int FiltersOfClass(IFilterGraph* graph, REFCLSID clsid) {
-    ComPtr<IEnumFilters> filters;
-    if (FAILED(graph->EnumFilters(filters.ReleaseAndGetAddressOf()))) return -1;
-    int count = 0;
-    IBaseFilter* filter = nullptr;
-    while (filters->Next(1, &filter, nullptr) == S_OK) {
-        CLSID filterClass{};
-        if (SUCCEEDED(filter->GetClassID(&filterClass)) && filterClass == clsid) ++count;
-        filter->Release();
-    }
-    return count;
-}
-
 std::string DvCamcorderName() {
     const std::u16string name = media::kVirtualDvCamcorderName;
     return std::string(name.begin(), name.end());
