@@ -70,14 +70,21 @@ HRESULT CCaptureEngine::BuildCaptureGraph(CDeviceProfile* device, CCompressorPro
 }
 
 // Every device the profile names has its capture filter, and every compressor the
-// compressor profile names is bound.
+// compressor profile names is bound. A compressor that is not installed at all was reported
+// when the compressors were bound; its stream is then written uncompressed.
 bool CCaptureEngine::RecordingSourcesPresent(const CDeviceProfile* device, const CCompressorProfile* compressor) const {
     const GraphSession& s = session_;
     if (device && !device->VideoDeviceMoniker.empty() && !s.VideoCaptureFilter) return false;
     if (device && !device->AudioDeviceMoniker.empty() && !s.AudioCaptureFilter) return false;
-    if (compressor && !compressor->VideoCompressorName.empty() && !s.VideoCompressor) return false;
-    if (compressor && !compressor->AudioCompressorName.empty() && !s.AudioCompressor) return false;
-    return true;
+    if (!compressor) return true;
+    auto unbound = [](const std::vector<ComPtr<IMoniker>>& list, const std::string& name, const std::string& moniker,
+                      const ComPtr<IBaseFilter>& filter) {
+        return !name.empty() && !filter && FindCatalogMoniker(list, name, moniker);
+    };
+    return !unbound(catalog_.List(VideoCompressors), compressor->VideoCompressorName, compressor->VideoCompressorMoniker,
+                    s.VideoCompressor) &&
+           !unbound(catalog_.List(AudioCompressors), compressor->AudioCompressorName, compressor->AudioCompressorMoniker,
+                    s.AudioCompressor);
 }
 
 // The timestamp repair filter on the capture stream, created by its class identifier from

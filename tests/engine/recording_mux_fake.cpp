@@ -1,0 +1,31 @@
+#include "tests/engine/recording_mux_fake.h"
+
+#include "platform/com/wide_text.h"
+#include "platform/media/gst_helpers.h"
+
+namespace {
+
+// Two inputs that take any stream and never wait for the clock.
+GstElement* DiscardingInputs() {
+    GstElement* bin = gst_bin_new(nullptr);
+    for (const char* name : {"video", "audio"}) {
+        GstElement* sink = gst_element_factory_make("fakesink", name);
+        g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
+        gst_bin_add(GST_BIN(bin), sink);
+    }
+    return bin;
+}
+
+}  // namespace
+
+RecordingMuxFake::RecordingMuxFake() : ComExtend(CLSID_TalvinAVIMux, u"Splitting multiplexer stand-in", DiscardingInputs()) {
+    AddPin(media::AddGhostPad(Element(), "video", "sink", "Video"), u"Video");
+    AddPin(media::AddGhostPad(Element(), "audio", "sink", "Audio"), u"Audio");
+}
+
+HRESULT RecordingMuxFake::SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) {
+    if (!name) return E_POINTER;
+    fileName = std::u16string(WideView(name));
+    fileNameTypeGiven = type != nullptr;
+    return S_OK;
+}
