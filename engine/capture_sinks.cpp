@@ -31,7 +31,9 @@ void CCaptureEngine::NameOutput(const CRecordProfile* reservation) {
     const std::string& file = reservation ? reservation->File : options.MovieFile;
     const DWORD naming = reservation ? reservation->FileMode : options.MovieNaming;
     outputFileName_ = outputDirectory_ + file;
-    if (naming == 1) {
+    // Without a name the file would be only its extension (hidden, and overwritten by the next
+    // recording): it is then named by its date and time.
+    if (naming == 1 || file.empty()) {
         if (!file.empty()) outputFileName_ += "-";
         outputFileName_ += FormatLocalTimeNow("%Y%m%d-%H%M%S");
     }

@@ -52,6 +52,14 @@ TEST_F(OutputNamingTest, DatedNameWithAnEmptyFileNameHasNoLeadingHyphen) {
     EXPECT_TRUE(std::regex_match(name, std::regex(R"(\d{8}-\d{6}\.avi)"))) << name;
 }
 
+TEST_F(OutputNamingTest, EmptyFixedNameIsDatedRatherThanLeftAsABareExtension) {
+    Options().MovieFile.clear();
+    Options().MovieNaming = 0;
+    BuildNothing(nullptr);
+    const std::string name = engine_->SinkFileName().substr(engine_->OutputDirectory().size());
+    EXPECT_TRUE(std::regex_match(name, std::regex(R"(\d{8}-\d{6}\.avi)"))) << name;
+}
+
 TEST_F(OutputNamingTest, ReservationDirectoryGetsItsSeparatorAndDatedName) {
     CRecordProfile reservation;
     reservation.Dir = (environment_.Root() / "scheduled").string();  // no trailing separator
