@@ -138,6 +138,7 @@ private:
     void ApplyPinCompression(const VideoCompressionSettings& settings, IPin* pin, const char* pinName);
     void ApplyCompressorSettings(const CCompressorProfile& profile);
     void ApplyCompressorDataRate(IPin* output, DWORD dataRate);
+    HRESULT FindAudioCompressorConfig(ComPtr<IAMStreamConfig>& config);
     ComPtr<IMoniker> FindChainFilter(const CFilterNode& node) const;
     HRESULT FindRecordingChain(const CDeviceProfile* device, bool video, CFilterProfile*& chain);
     HRESULT SplitDvOnCapturePath(const CDeviceProfile& device, BOOL beepOptional);

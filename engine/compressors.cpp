@@ -248,14 +248,25 @@ void CCaptureEngine::ApplyVideoDialogState(CCompressorProfile* compressor) {
         s.AviMuxControl->SetVideoHandler(info.fccHandler);
 }
 
-void CCaptureEngine::ApplyAudioFormat(CCompressorProfile* compressor) {
+// The audio compressor's output format control: on its own output pin, where compressors
+// keep it, else further downstream. (The builder's downstream search leaves out the filter it
+// starts from, so asking it alone would never reach the compressor's own pin.)
+HRESULT CCaptureEngine::FindAudioCompressorConfig(ComPtr<IAMStreamConfig>& config) {
     GraphSession& s = session_;
+    if (!s.CaptureBuilder || !s.AudioCompressor) return E_POINTER;
+    ComPtr<IPin> output;
+    if (SUCCEEDED(s.CaptureBuilder->FindPin(s.AudioCompressor.Get(), PINDIR_OUTPUT, nullptr, nullptr, FALSE, 0,
+                                            output.ReleaseAndGetAddressOf())) &&
+        SUCCEEDED(output.As(&config)))
+        return S_OK;
+    return s.CaptureBuilder->FindInterface(&LOOK_DOWNSTREAM_ONLY, nullptr, s.AudioCompressor.Get(), IID_IAMStreamConfig,
+                                           config.ReleaseAndGetVoidAddress());
+}
+
+void CCaptureEngine::ApplyAudioFormat(CCompressorProfile* compressor) {
     if (!compressor || compressor->AudioOutputFormat.empty()) return;
     ComPtr<IAMStreamConfig> config;
-    HRESULT hr = s.CaptureBuilder && s.AudioCompressor
-                     ? s.CaptureBuilder->FindInterface(&LOOK_DOWNSTREAM_ONLY, nullptr, s.AudioCompressor.Get(),
-                                                       IID_IAMStreamConfig, config.ReleaseAndGetVoidAddress())
-                     : E_POINTER;
+    HRESULT hr = FindAudioCompressorConfig(config);
     if (FAILED(hr) || !config) {
         ReportFailure(FAILED(hr) ? hr : E_NOINTERFACE, FALSE, "AudioCompressor FindInterface IAMStreamConfig");
         return;
