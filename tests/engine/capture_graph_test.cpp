@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <thread>
@@ -497,6 +500,46 @@ TEST_F(SplittingMuxTest, TimeShiftRendersTheMultiplexersOutputsOrSaysWhyNot) {
     EXPECT_TRUE(bar_.HasLabel("RenderStream TimeShift Audio"));
     EXPECT_TRUE(Session().CaptureGraphBuilt);
 }
+
+// The largest distance of a stamp from the even frame grid through the first and last, in ns.
+std::int64_t SpreadFromGrid(const std::vector<std::int64_t>& stamps) {
+    const double step = static_cast<double>(stamps.back() - stamps.front()) / static_cast<double>(stamps.size() - 1);
+    double spread = 0;
+    for (std::size_t i = 0; i < stamps.size(); ++i)
+        spread = std::max(spread, std::abs(static_cast<double>(stamps[i] - stamps.front()) - step * static_cast<double>(i)));
+    return static_cast<std::int64_t>(spread);
+}
+
+class StampRepairTest : public SplittingMuxTest, public testing::WithParamInterface<bool> {};
+
+// The card's jittered stamps reach the multiplexer as they are, unless the repair filter sits
+// on the capture path.
+TEST_P(StampRepairTest, JitteredStampsReachTheMultiplexerEvenOnlyThroughTheRepairFilter) {
+    const bool repaired = GetParam();
+    CMuxProfile mux = Profile(2);
+    CCompressorProfile compressor;
+    CDeviceProfile device;
+    device.CaptureVideoMode = 3;
+    device.CaptureAudioMode = 2;
+    device.StreamTimeCorrection = repaired ? 1 : 0;
+    device.StreamTimeUseDisplayTime = 1;
+    device.StreamTimeDisplayTime = 333667;  // the card's 29.97 frames per second
+    OpenSession(&device);
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, &compressor, &mux, nullptr), S_OK) << LastReport();
+    ASSERT_EQ(engine_->StartCapture(&device, &mux), S_OK) << LastReport();
+    media::VirtualCard::Current()->SetJitter(8'000'000);  // up to 8 ms either way, on the live sources
+    std::this_thread::sleep_for(2000ms);
+    ASSERT_EQ(engine_->StopGraph(), S_OK);
+    const std::vector<std::int64_t> stamps = factory_->fake->VideoStamps();
+    ASSERT_GE(stamps.size(), 30u);
+    const std::int64_t spread = SpreadFromGrid(stamps);
+    if (repaired)
+        EXPECT_LE(spread, 1'000'000) << "the repaired stamps are not even";
+    else
+        EXPECT_GE(spread, 3'000'000) << "the card's jitter did not reach the multiplexer, so the test proves nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithout, StampRepairTest, testing::Bool());
 
 // ---- Every labelled step with an injected failure ----
 

@@ -1,10 +1,12 @@
 // A stand-in for the splitting AVI multiplexer, whose module is built elsewhere: it answers
 // the multiplexer's class identifier through a class factory override, records every call of
 // its settings interface in order, and takes a video and an audio stream on two inputs that
-// discard what they receive, so the engine's build runs up to the sink. It has no playback
+// discard what they receive (keeping the video's time stamps), so the engine's build runs up to the sink. It has no playback
 // outputs.
 #pragma once
 
+#include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,9 @@ class RecordingMuxFake final
     : public ComExtend<media::GstFilterBase, IFileSinkFilter2, ITalvinAVIMux, ITalvinTimeShift> {
 public:
     RecordingMuxFake();
+
+    // The time stamps (running time, nanoseconds) of the video buffers that reached the input.
+    std::vector<std::int64_t> VideoStamps();
 
     std::vector<MuxCall> calls;
     std::u16string fileName;
@@ -105,6 +110,11 @@ public:
     HRESULT Seek(LONG) override { return VFW_E_WRONG_STATE; }
 
 private:
+    static void OnVideoBuffer(GstElement*, GstBuffer* buffer, GstPad*, gpointer self);
+
+    std::mutex stampsLock_;
+    std::vector<std::int64_t> videoStamps_;
+
     HRESULT Note(int method, std::vector<double> arguments, HRESULT result = S_OK) {
         calls.push_back(MuxCall{method, std::move(arguments)});
         return result;
