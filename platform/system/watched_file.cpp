@@ -88,7 +88,11 @@ BOOL CanCreateFilesIn(LPCSTR directory) {
     pattern += ".quilldeck-probe-XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        SetLastErrorFromErrno(errno);
+        // The directory itself is missing, not a file in it.
+        if (errno == ENOENT || errno == ENOTDIR)
+            SetLastError(ERROR_PATH_NOT_FOUND);
+        else
+            SetLastErrorFromErrno(errno);
         return FALSE;
     }
     ::close(fd);

@@ -84,7 +84,17 @@ int Record(const Request& request) {
         !FindProfile(store.MuxProfiles, request.mux, store.CurrentMux, "mux", &mux))
         return 2;
 
-    engine.SelectCaptureDevices(device);
+    // Without any device profile the first devices record video and sound; nothing is
+    // previewed, since a headless recorder has no window to show it in.
+    CDeviceProfile headless;
+    headless.CaptureVideoMode = 3;
+    headless.CaptureAudioMode = 2;
+    if (!device) {
+        engine.SelectCaptureDevices(nullptr);
+        device = &headless;
+    } else {
+        engine.SelectCaptureDevices(device);
+    }
     if (FAILED(engine.CreateGraphSession(device))) return 1;
     engine.BindCompressors(compressor);  // what is missing is reported and recorded without
     const HRESULT built = engine.BuildCaptureGraph(device, compressor, mux, nullptr);
