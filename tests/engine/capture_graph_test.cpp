@@ -28,6 +28,15 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using media::test::Discover;
 
+class FailingFactory final : public ComObject<IClassFactory> {
+public:
+    HRESULT CreateInstance(IUnknown*, REFIID, void** object) override {
+        if (object) *object = nullptr;
+        return E_OUTOFMEMORY;
+    }
+    HRESULT LockServer(BOOL) override { return S_OK; }
+};
+
 // ---- Output naming ----
 
 class OutputNamingTest : public RecordingEngineTest {
@@ -238,6 +247,55 @@ TEST_F(RecordingEngineTest, UnknownWindowsMediaProfileIsReported) {
     EXPECT_EQ(engine_->BindCompressors(&compressor), E_FAIL);
     EXPECT_EQ(engine_->BuildCaptureGraph(nullptr, &compressor, nullptr, nullptr), E_FAIL);
     EXPECT_TRUE(bar_.HasLabel("NotFound IWMProfile"));
+}
+
+TEST_F(RecordingEngineTest, DvCamcorderIsSplitOnTheCapturePathAndGivesTheSound) {
+    CDeviceProfile device;
+    device.DvType2 = 1;
+    device.CaptureVideoMode = 3;
+    device.CaptureAudioMode = 2;
+    OpenDvSession(&device);
+    ASSERT_FALSE(Session().AudioCapturePin) << "the camcorder has no audio pins of its own";
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, nullptr, nullptr, nullptr), S_OK) << LastReport();
+    EXPECT_TRUE(Session().CaptureDvSplitter);
+    EXPECT_FALSE(Session().SmartTee);
+    ASSERT_EQ(RecordFor(&device, nullptr, 1500ms), S_OK);
+    engine_->TearDownGraph();
+    const auto found = Discover(engine_->SinkFileName());
+    ASSERT_TRUE(found.ok);
+    EXPECT_EQ(found.videoStreams, 1);
+    EXPECT_EQ(found.audioStreams, 1);
+}
+
+// ---- Run control ----
+
+TEST_F(RecordingEngineTest, RecordingStartsOnlyOnABuiltGraphAndOnce) {
+    CDeviceProfile device;
+    device.CaptureVideoMode = 3;
+    OpenSession(&device);
+    EXPECT_EQ(engine_->StartCapture(&device, nullptr), E_FAIL);
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, nullptr, nullptr, nullptr), S_OK) << LastReport();
+    EXPECT_EQ(engine_->BuildCaptureGraph(&device, nullptr, nullptr, nullptr), S_OK);  // built: untouched
+    ASSERT_EQ(engine_->StartCapture(&device, nullptr), S_OK);
+    EXPECT_TRUE(Session().Capturing);
+    EXPECT_EQ(engine_->StartCapture(&device, nullptr), S_OK);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+    EXPECT_FALSE(Session().Capturing);
+    EXPECT_EQ(engine_->PendingHandleCount(), 0u);
+}
+
+TEST_F(RecordingEngineTest, ClockThatCannotBeMadeLeavesTheDefaultClock) {
+    CDeviceProfile device;
+    device.CaptureVideoMode = 3;
+    device.UseCustomClock = 1;
+    OpenSession(&device);
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, nullptr, nullptr, nullptr), S_OK) << LastReport();
+    ComPtr<IClassFactory> failing = ComPtr<IClassFactory>::Attach(new FailingFactory);
+    ScopedClassFactoryOverride override(CLSID_TalvinClock, failing.Get());
+    ASSERT_EQ(engine_->StartCapture(&device, nullptr), S_OK);
+    EXPECT_TRUE(bar_.HasLabel("CoCreateInstance CLSID_TalvinClock"));
+    EXPECT_FALSE(Session().Clock);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
 }
 
 // ---- Stream control, clock, device loss ----
@@ -542,15 +600,6 @@ TEST_P(StampRepairTest, JitteredStampsReachTheMultiplexerEvenOnlyThroughTheRepai
 INSTANTIATE_TEST_SUITE_P(WithAndWithout, StampRepairTest, testing::Bool());
 
 // ---- Every labelled step with an injected failure ----
-
-class FailingFactory final : public ComObject<IClassFactory> {
-public:
-    HRESULT CreateInstance(IUnknown*, REFIID, void** object) override {
-        if (object) *object = nullptr;
-        return E_OUTOFMEMORY;
-    }
-    HRESULT LockServer(BOOL) override { return S_OK; }
-};
 
 // A filter the graph refuses (AddFilter fails).
 class ForeignFilter final : public ComObject<IBaseFilter> {
