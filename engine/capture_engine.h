@@ -141,7 +141,7 @@ private:
     HRESULT FindAudioCompressorConfig(ComPtr<IAMStreamConfig>& config);
     ComPtr<IMoniker> FindChainFilter(const CFilterNode& node) const;
     HRESULT FindRecordingChain(const CDeviceProfile* device, bool video, CFilterProfile*& chain);
-    HRESULT SplitDvOnCapturePath(const CDeviceProfile& device, BOOL beepOptional);
+    HRESULT SplitDvOnCapturePath(const CDeviceProfile& device, bool recording);
     static bool IsConnected(IPin* pin);
     void ApplyConnectedPinCompression(CDeviceProfile* device);
 

@@ -48,7 +48,7 @@ HRESULT CCaptureEngine::BuildCaptureGraph(CDeviceProfile* device, CCompressorPro
     s.AudioPreviewOut = s.AudioPreviewPin;
     if (FAILED(hr = RepairCaptureTimestamps(device))) return hr;
     if (FAILED(hr = TeeRecordedVideo(plan))) return hr;
-    if (device && device->DvType2 && s.VideoCaptureOut && FAILED(hr = SplitDvOnCapturePath(*device, TRUE))) return hr;
+    if (device && device->DvType2 && s.VideoCaptureOut && FAILED(hr = SplitDvOnCapturePath(*device, true))) return hr;
     if (FAILED(hr = ChainRecordedVideo(plan))) return hr;
     if (FAILED(hr = RenderVideoCapture(plan))) return hr;
     if (FAILED(hr = TeeRecordedAudio(plan))) return hr;

@@ -86,9 +86,9 @@ HRESULT CCaptureEngine::FindRecordingChain(const CDeviceProfile* device, bool vi
 }
 
 // A DV splitter on the capture stream: its video becomes the capture stream, its audio the
-// audio capture stream where the device has none. `beepOptional` is the beep of the
-// optional half-frame setting.
-HRESULT CCaptureEngine::SplitDvOnCapturePath(const CDeviceProfile& device, BOOL beepOptional) {
+// audio capture stream where the device has none. While recording, the half-frame setting is
+// a step like the others; for the chain graph it is only reported.
+HRESULT CCaptureEngine::SplitDvOnCapturePath(const CDeviceProfile& device, bool recording) {
     GraphSession& s = session_;
     ComPtr<IPin> source = s.VideoCaptureOut;
     const bool noAudioCapture = !s.AudioCaptureOut;
@@ -97,10 +97,15 @@ HRESULT CCaptureEngine::SplitDvOnCapturePath(const CDeviceProfile& device, BOOL 
     if (FAILED(hr)) return hr;
     if (!device.DvDiscardHalfFrames) return S_OK;
     ComPtr<IDVSplitter> splitter;
-    if (FAILED(hr = s.CaptureDvSplitter.As(&splitter)))
-        ReportFailure(hr, beepOptional, "QueryInterface IDVSplitter");
-    else if (FAILED(hr = splitter->DiscardAlternateVideoFrames(TRUE)))
-        ReportFailure(hr, beepOptional, "IDVSplitter DiscardAlternateVideoFrames");
+    const BOOL beep = recording ? TRUE : FALSE;
+    if (FAILED(hr = s.CaptureDvSplitter.As(&splitter))) {
+        ReportFailure(hr, beep, "QueryInterface IDVSplitter");
+        return recording ? hr : S_OK;
+    }
+    if (FAILED(hr = splitter->DiscardAlternateVideoFrames(TRUE))) {
+        ReportFailure(hr, beep, "IDVSplitter DiscardAlternateVideoFrames");
+        return recording ? hr : S_OK;
+    }
     return S_OK;
 }
 
@@ -119,7 +124,7 @@ HRESULT CCaptureEngine::BuildChainGraph(CDeviceProfile* device) {
     s.VideoPreviewOut = s.VideoPreviewPin;
     s.AudioCaptureOut = s.AudioCapturePin;
     s.AudioPreviewOut = s.AudioPreviewPin;
-    if (device && device->DvType2 && s.VideoCaptureOut && FAILED(hr = SplitDvOnCapturePath(*device, FALSE))) return hr;
+    if (device && device->DvType2 && s.VideoCaptureOut && FAILED(hr = SplitDvOnCapturePath(*device, false))) return hr;
     if (videoChain && FAILED(hr = InsertFilterChain(s.VideoCaptureOut, videoChain, TRUE))) return hr;
     if (audioChain && FAILED(hr = InsertFilterChain(s.AudioCaptureOut, audioChain, FALSE))) return hr;
     if (IsConnected(s.VideoPreviewPin.Get())) ApplyCompressionSettings(device, nullptr, 1);

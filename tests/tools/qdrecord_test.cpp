@@ -107,4 +107,18 @@ TEST_F(QdrecordTool, MissingOutputDirectoryFailsWithTheSinksLabel) {
     EXPECT_FALSE(fs::exists(work_ / "gone"));
 }
 
+TEST_F(QdrecordTool, DirectoryThatTakesNoFilesFailsWithTheSinksLabel) {
+    {
+        CProfileStore store(profiles_.string() + "/");
+        store.Options.MovieDir = "/proc";  // not writable, for root too
+        store.Options.MovieFile = "news";
+        ASSERT_TRUE(store.SaveProfileFiles());
+    }
+    const ToolRun run = Run("--seconds 1");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(" - ICaptureGraphBuilder2 SetOutputFileName"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("no file can be created in the output directory \"/proc/\""), std::string::npos)
+        << run.output;
+}
+
 }  // namespace

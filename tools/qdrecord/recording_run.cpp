@@ -11,6 +11,7 @@
 #include "platform/media/interfaces/control.h"
 #include "platform/system/profile_directory.h"
 #include "platform/system/termination_signals.h"
+#include "platform/system/watched_file.h"
 
 namespace qdrecord {
 namespace {
@@ -102,8 +103,12 @@ int Record(const Request& request) {
         if (reports.lines.empty())
             std::fprintf(stderr, "qdrecord: the recording graph cannot be built (%08x): a device the profile names is "
                                  "missing\n", static_cast<unsigned>(built));
-        if (!engine.OutputDirectory().empty() && !std::filesystem::is_directory(engine.OutputDirectory()))
-            std::fprintf(stderr, "qdrecord: the output directory \"%s\" does not exist\n", engine.OutputDirectory().c_str());
+        const std::string& directory = engine.OutputDirectory();
+        if (!directory.empty() && !std::filesystem::is_directory(directory))
+            std::fprintf(stderr, "qdrecord: the output directory \"%s\" does not exist\n", directory.c_str());
+        else if (!CanCreateFilesIn(directory.c_str()))
+            std::fprintf(stderr, "qdrecord: no file can be created in the output directory \"%s\"\n",
+                         directory.empty() ? "." : directory.c_str());
         engine.TearDownGraph();
         return 1;
     }
