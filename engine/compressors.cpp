@@ -287,10 +287,9 @@ void CCaptureEngine::ApplyAudioFormat(CCompressorProfile* compressor) {
     const std::vector<BYTE>& block = compressor->AudioOutputFormat;
     WAVEFORMATEX header{};
     if (block.size() >= sizeof header) std::memcpy(&header, block.data(), sizeof header);
-    std::vector<BYTE> aligned(block.begin(), block.end());
     AM_MEDIA_TYPE wanted{};
     if (block.size() < sizeof header || block.size() < sizeof header + header.cbSize ||
-        FAILED(CreateAudioMediaType(reinterpret_cast<const WAVEFORMATEX*>(aligned.data()), &wanted, TRUE))) {
+        FAILED(CreateAudioMediaType(reinterpret_cast<const WAVEFORMATEX*>(block.data()), &wanted, TRUE))) {
         ReportFailure(E_FAIL, FALSE, "AudioCompressor CreateAudioMediaType");
         return;
     }
