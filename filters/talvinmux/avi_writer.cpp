@@ -135,6 +135,11 @@ void AviWriter::SetAudioSamplingRate(std::uint32_t samplesPerSecond) {
     std::memcpy(config_.audio->waveFormat.data(), &wfx, std::min(sizeof wfx, config_.audio->waveFormat.size()));
 }
 
+void AviWriter::SetStartDelay(StreamKind stream, std::uint32_t delay) {
+    if (stream == StreamKind::Video && config_.video) config_.video->startFrames = delay;
+    if (stream == StreamKind::Audio && config_.audio) config_.audio->startBlocks = delay;
+}
+
 HRESULT AviWriter::Open() {
     if (open_ || ended_) return E_UNEXPECTED;
     return OpenPiece();

@@ -84,6 +84,8 @@ public:
     // Rates written into the headers when the current piece closes.
     void SetVideoRate(std::uint32_t rate, std::uint32_t scale);
     void SetAudioSamplingRate(std::uint32_t samplesPerSecond);
+    // A stream's delay (strh dwStart: video frames, audio blocks), given in the first piece only.
+    void SetStartDelay(StreamKind stream, std::uint32_t delay);
 
     bool Ended() const { return ended_; }
     std::uint32_t Files() const { return files_.load(); }
