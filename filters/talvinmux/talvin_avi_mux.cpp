@@ -354,10 +354,27 @@ HRESULT CTalvinAviMux::GetOutputType(int output, int position, AM_MEDIA_TYPE* ty
 
 HRESULT CTalvinAviMux::StartStreaming() {
     if (m_FileName.empty()) return VFW_E_WRONG_STATE;
-    const MuxSettings s = m_Settings;
+    std::lock_guard streaming(m_Streaming);
+    m_Running = m_Settings;
+    m_RunningName = WideToUtf8(m_FileName);
+    m_bStarted = true;
+    m_bFinished = false;
+    m_VideoSamples = m_AudioSamplesIn = 0;
+    for (auto* stat : {&m_StatVideo, &m_StatAudio, &m_StatDropped, &m_StatSamples, &m_StatInserted, &m_StatDeleted, &m_StatFiles})
+        stat->store(0);
+    m_StatFps = 0;
+    m_StatFrequency = 0;
+    const HRESULT hr = OpenWriter();
+    return FAILED(hr) ? hr : S_OK;
+}
+
+// In a graph the inputs' types are known when it starts; in a plain pipeline they come with
+// the caps, so the files open with the first sample once every linked input has its type.
+HRESULT CTalvinAviMux::OpenWriter() {
+    const MuxSettings& s = m_Running;
     WriterConfig config;
     config.layout = s.fileLayout == 1 ? FileLayout::OpenDml : FileLayout::NumberedAvi1;
-    config.baseName = WideToUtf8(m_FileName);
+    config.baseName = m_RunningName;
     config.maxFiles = s.splitMaxFiles == 0 ? kMostPieces : s.splitMaxFiles;
     config.maxFileBytes = std::uint64_t{s.splitMaxFileSizeMB} << 20;
     config.splitMode = static_cast<SplitMode>(s.splitMode);
@@ -382,7 +399,8 @@ HRESULT CTalvinAviMux::StartStreaming() {
 
     int inputs = 0;
     AM_MEDIA_TYPE type{};
-    if (InputPin(kVideo)->IsConnected() && SUCCEEDED(InputPin(kVideo)->CopyConnectionType(&type))) {
+    if (InputPin(kVideo)->IsConnected()) {
+        if (FAILED(InputPin(kVideo)->CopyConnectionType(&type))) return S_FALSE;
         if (const std::size_t offset = BitmapOffset(type)) {
             VideoStreamFormat video;
             video.bitmapInfo.assign(type.pbFormat + offset, type.pbFormat + type.cbFormat);
@@ -399,7 +417,8 @@ HRESULT CTalvinAviMux::StartStreaming() {
         }
         FreeMediaType(type);
     }
-    if (InputPin(kAudio)->IsConnected() && SUCCEEDED(InputPin(kAudio)->CopyConnectionType(&type))) {
+    if (InputPin(kAudio)->IsConnected()) {
+        if (FAILED(InputPin(kAudio)->CopyConnectionType(&type))) return S_FALSE;
         if (type.formattype == FORMAT_WaveFormatEx && type.cbFormat >= sizeof(WAVEFORMATEX) - 2) {
             AudioStreamFormat audio;
             audio.waveFormat.assign(type.pbFormat, type.pbFormat + type.cbFormat);
@@ -414,21 +433,13 @@ HRESULT CTalvinAviMux::StartStreaming() {
         }
         FreeMediaType(type);
     }
-    if (inputs == 0) return VFW_E_NOT_CONNECTED;
+    if (inputs == 0) return S_FALSE;
 
-    std::lock_guard streaming(m_Streaming);
     m_pIndex = std::make_unique<FrameIndex>();
     m_pWriter = std::make_unique<AviWriter>(std::move(config), m_pIndex.get());
     if (s.setSamplingFrequency) m_pWriter->SetAudioSamplingRate(s.samplingFrequency);
     m_pTiming = std::make_unique<StreamTiming>(timing);
-    m_Running = s;
     m_InputsLeft = inputs;
-    m_bFinished = false;
-    m_VideoSamples = m_AudioSamplesIn = 0;
-    for (auto* stat : {&m_StatVideo, &m_StatAudio, &m_StatDropped, &m_StatSamples, &m_StatInserted, &m_StatDeleted, &m_StatFiles})
-        stat->store(0);
-    m_StatFps = 0;
-    m_StatFrequency = 0;
     const HRESULT hr = m_pWriter->Open();
     if (FAILED(hr)) {
         m_pWriter.reset();
@@ -443,6 +454,7 @@ HRESULT CTalvinAviMux::StopStreaming() {
     std::lock_guard streaming(m_Streaming);
     const HRESULT hr = FinishFiles();
     m_bRecording = false;
+    m_bStarted = false;
     m_pWriter.reset();
     m_pTiming.reset();
     return hr;
@@ -495,7 +507,14 @@ void CTalvinAviMux::WriteNullFrames(std::uint32_t count, REFERENCE_TIME start) {
 HRESULT CTalvinAviMux::Receive(int input, IMediaSample* sample) {
     if (!sample) return E_POINTER;
     std::lock_guard streaming(m_Streaming);
-    if (!m_pWriter || m_bFinished) return S_OK;  // after the end, samples are let go
+    if (!m_pWriter && m_bStarted && !m_bFinished) {
+        const HRESULT hr = OpenWriter();
+        if (FAILED(hr)) {
+            m_bFinished = true;
+            NotifyEvent(EC_ERRORABORT, hr, 0);
+        }
+    }
+    if (!m_pWriter || m_bFinished) return S_OK;  // before the files open and after the end, samples are let go
     return input == kVideo ? ReceiveVideo(sample) : ReceiveAudio(sample);
 }
 
@@ -578,7 +597,7 @@ HRESULT CTalvinAviMux::ReceiveAudio(IMediaSample* sample) {
 // end of the stream.
 void CTalvinAviMux::EndOfStream(int /*input*/) {
     std::lock_guard streaming(m_Streaming);
-    if (--m_InputsLeft > 0) return;
+    if (!m_pWriter || --m_InputsLeft > 0) return;
     const HRESULT hr = FinishFiles();
     if (FAILED(hr) && !m_bFinished) NotifyEvent(EC_ERRORABORT, hr, 0);
     m_bFinished = true;

@@ -119,6 +119,8 @@ public:
 private:
     template <typename Change>
     HRESULT Update(Change change);
+    // Opens the files once every connected input has its type: S_FALSE until then.
+    HRESULT OpenWriter();
     HRESULT ReceiveVideo(IMediaSample* sample);
     HRESULT ReceiveAudio(IMediaSample* sample);
     // Writes one chunk and follows the result: the limit's event, a failure's event.
@@ -137,7 +139,9 @@ private:
     std::unique_ptr<talvinmux::FrameIndex> m_pIndex;
     std::unique_ptr<talvinmux::AviWriter> m_pWriter;
     std::unique_ptr<talvinmux::StreamTiming> m_pTiming;
-    talvinmux::MuxSettings m_Running;  // the settings this recording started with
+    talvinmux::MuxSettings m_Running;  // the settings and base name this recording started with
+    std::string m_RunningName;
+    bool m_bStarted = false;
     REFERENCE_TIME m_rtTimePerFrame = 333667;
     std::uint32_t m_AudioBlockAlign = 1;
     int m_InputsLeft = 0;

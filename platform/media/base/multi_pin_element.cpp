@@ -16,6 +16,7 @@ struct QdMultiPinElement {
     std::vector<GstPad*>* inputs;
     std::vector<Output>* outputs;
     std::vector<bool>* ended;  // per input, under the object lock
+    GMutex beginLock;          // held while an output's stream is begun, so nothing overtakes it
     guint streamGroup;
 };
 
@@ -144,20 +145,23 @@ gboolean ElementQuery(GstElement* element, GstQuery* query) {
 
 // Sends stream start, `caps` (when given) and a time segment out of `output`, once per start.
 void BeginOutput(QdMultiPinElement* self, Output& output, GstCaps* caps) {
-    GST_OBJECT_LOCK(self);
-    const bool begin = !output.begun;
+    g_mutex_lock(&self->beginLock);
+    if (output.begun) {
+        g_mutex_unlock(&self->beginLock);
+        return;
+    }
     output.begun = true;
-    GST_OBJECT_UNLOCK(self);
-    if (!begin) return;
-    gchar* id = gst_pad_create_stream_id(output.pad, GST_ELEMENT(self), GST_PAD_NAME(output.pad));
+    // GStreamer's own stream ids come from a single upstream; this element has several inputs.
+    gchar* id = g_strdup_printf("%08x%08x/%s", g_random_int(), g_random_int(), GST_PAD_NAME(output.pad));
     GstEvent* start = gst_event_new_stream_start(id);
     g_free(id);
     gst_event_set_group_id(start, self->streamGroup);
     gst_pad_push_event(output.pad, start);
-    if (caps) gst_pad_push_event(output.pad, gst_event_new_caps(caps));
+    if (caps && gst_caps_is_fixed(caps)) gst_pad_push_event(output.pad, gst_event_new_caps(caps));
     GstSegment segment;
     gst_segment_init(&segment, GST_FORMAT_TIME);
     gst_pad_push_event(output.pad, gst_event_new_segment(&segment));
+    g_mutex_unlock(&self->beginLock);
 }
 
 void BeginLinkedOutputs(QdMultiPinElement* self) {
@@ -176,8 +180,10 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
         GST_OBJECT_LOCK(self);
         self->ended->assign(self->inputs->size(), false);
-        for (Output& output : *self->outputs) output.begun = false;
         GST_OBJECT_UNLOCK(self);
+        g_mutex_lock(&self->beginLock);
+        for (Output& output : *self->outputs) output.begun = false;
+        g_mutex_unlock(&self->beginLock);
     }
     WithClient<int>(self, 0, [transition](MultiPinElementClient* client) {
         client->StateChanging(transition);
@@ -204,6 +210,7 @@ void Finalize(GObject* object) {
     delete self->outputs;
     delete self->ended;
     g_rw_lock_clear(&self->lock);
+    g_mutex_clear(&self->beginLock);
     G_OBJECT_CLASS(qd_multi_pin_element_parent_class)->finalize(object);
 }
 
@@ -220,6 +227,7 @@ void qd_multi_pin_element_class_init(QdMultiPinElementClass* klass) {
 
 void qd_multi_pin_element_init(QdMultiPinElement* self) {
     g_rw_lock_init(&self->lock);
+    g_mutex_init(&self->beginLock);
     self->client = nullptr;
     self->inputs = new std::vector<GstPad*>;
     self->outputs = new std::vector<Output>;
@@ -277,7 +285,7 @@ GstFlowReturn PushFromOutput(GstElement* element, guint index, GstCaps* caps, Gs
     Output& output = (*self->outputs)[index];
     BeginOutput(self, output, caps);
     // Caps that were not known when the stream began go out before its first buffer.
-    if (caps && !gst_pad_has_current_caps(output.pad)) gst_pad_push_event(output.pad, gst_event_new_caps(caps));
+    if (caps && gst_caps_is_fixed(caps) && !gst_pad_has_current_caps(output.pad)) gst_pad_push_event(output.pad, gst_event_new_caps(caps));
     return gst_pad_push(output.pad, buffer);
 }
 

@@ -81,17 +81,10 @@ public:
 
     void EndOfStream(guint input) override { filter_->EndOfStream(static_cast<int>(input)); }
 
-    GstCaps* OutputCaps(guint output) override {
-        AM_MEDIA_TYPE type{};
-        if (FAILED(filter_->OutputPin(static_cast<int>(output))->CopyConnectionType(&type))) {
-            if (filter_->GetOutputType(static_cast<int>(output), 0, &type) != S_OK) return nullptr;
-        }
-        GstCaps* caps = media::CapsFromMediaType(type);
-        FreeMediaType(type);
-        return caps;
-    }
+    GstCaps* OutputCaps(guint output) override { return filter_->OutputPin(static_cast<int>(output))->StreamCaps(); }
 
     void StateChanging(GstStateChange transition) override {
+        if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) LearnInputTypesFromPeers();
         if (transition == GST_STATE_CHANGE_READY_TO_PAUSED || transition == GST_STATE_CHANGE_PLAYING_TO_PAUSED) {
             filter_->ChangeFilterState(State_Paused);
         }
@@ -107,6 +100,19 @@ public:
     }
 
 private:
+    // Before the first caps arrive, an input outside a graph takes the upstream pad's caps as
+    // its type when they are already fixed, so the filter knows its types when it starts.
+    void LearnInputTypesFromPeers() {
+        for (int i = 0; i < filter_->InputCount(); ++i) {
+            CMultiInputPin* pin = filter_->InputPin(i);
+            ComPtr<IPin> graphPeer;
+            if (SUCCEEDED(pin->ConnectedTo(graphPeer.ReleaseAndGetAddressOf()))) continue;
+            GstCaps* caps = gst_pad_peer_query_caps(pin->GetPad(), nullptr);
+            if (caps && !gst_caps_is_empty(caps) && gst_caps_is_fixed(caps)) CapsSet(static_cast<guint>(i), caps);
+            if (caps) gst_caps_unref(caps);
+        }
+    }
+
     CMultiPinFilter* filter_;
     GstElement* element_ = nullptr;
     // One sample object and row layout per input, each used only on that input's thread.
@@ -140,12 +146,7 @@ HRESULT CMultiOutputPin::GetMediaType(int position, AM_MEDIA_TYPE* type) {
 HRESULT CMultiOutputPin::Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint) {
     if (size < 0 || (size > 0 && !data)) return E_INVALIDARG;
     if (!IsConnected()) return S_FALSE;
-    AM_MEDIA_TYPE type{};
-    GstCaps* caps = nullptr;
-    if (SUCCEEDED(CopyConnectionType(&type))) {
-        caps = media::CapsFromMediaType(type);
-        FreeMediaType(type);
-    }
+    GstCaps* caps = StreamCaps();
     GstBuffer* buffer = gst_buffer_new_memdup(data, static_cast<gsize>(size));
     GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(start) * kNsPerUnit;
     if (stop >= start) GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>(stop - start) * kNsPerUnit;
@@ -155,6 +156,15 @@ HRESULT CMultiOutputPin::Deliver(const BYTE* data, LONG size, REFERENCE_TIME sta
     if (flow == GST_FLOW_OK) return S_OK;
     if (flow == GST_FLOW_NOT_LINKED || flow == GST_FLOW_FLUSHING) return S_FALSE;
     return E_FAIL;
+}
+
+GstCaps* CMultiOutputPin::StreamCaps() {
+    AM_MEDIA_TYPE type{};
+    if (FAILED(CopyConnectionType(&type)) && m_pOwner->GetOutputType(m_Index, 0, &type) != S_OK) return nullptr;
+    GstCaps* caps = media::CapsFromMediaType(type);
+    FreeMediaType(type);
+    if (caps && !gst_caps_is_fixed(caps)) caps = gst_caps_fixate(caps);
+    return caps;
 }
 
 HRESULT CMultiOutputPin::DeliverEndOfStream() {

@@ -17,6 +17,7 @@
 #include "platform/media/base/base_pin.h"
 
 class CMultiPinFilter;
+struct _GstCaps;
 
 class CMultiInputPin final : public CBasePin {
 public:
@@ -41,6 +42,9 @@ public:
     HRESULT Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
     HRESULT DeliverEndOfStream();
     int Index() const { return m_Index; }
+    // The caps the pin's stream carries (a new reference): its connection type, else the
+    // first type the filter offers; null when neither is known.
+    _GstCaps* StreamCaps();
 
 private:
     CMultiPinFilter* m_pOwner;

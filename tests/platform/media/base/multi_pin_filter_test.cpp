@@ -169,7 +169,7 @@ TEST_F(MultiPinFilterTest, AnOutputPushesFromTheFiltersOwnThread) {
     ASSERT_EQ(5u, frames.size());
     EXPECT_EQ(3 * 1000 * 100u, frames[3].pts);
     EXPECT_EQ(0x42, frames[0].data[0]);
-    EXPECT_NE(std::string::npos, sink.CapsText().find("YUY2"));
+    EXPECT_NE(std::string::npos, sink.CapsText().find("YUY2")) << sink.CapsText();
     EXPECT_EQ(2, filter_->OutputCount() + filter_->InputCount() - 1);
 }
 
