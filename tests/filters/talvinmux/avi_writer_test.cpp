@@ -217,17 +217,24 @@ private:
     void (*previous_)(int) = nullptr;
 };
 
-class DiskFullTest : public WriterTest, public ::testing::WithParamInterface<FileLayout> {};
+struct DiskFullCase {
+    FileLayout layout;
+    int width, height;  // tiny frames leave less room than the index needs where the write fails
+    bool withAudio;
+};
+
+class DiskFullTest : public WriterTest, public ::testing::WithParamInterface<DiskFullCase> {};
 
 TEST_P(DiskFullTest, TheCurrentFileIsClosedValidAndTheCountsFollowIt) {
-    WriterConfig config = Config(GetParam());
+    const DiskFullCase c = GetParam();
+    WriterConfig config = Config(c.layout, c.width, c.height);
     config.riffBytes = 200 << 10;
     AviWriter writer(config, &index_);
     HRESULT failure = S_OK;
     {
         FileSizeLimit limit(700 << 10);
         ASSERT_EQ(S_OK, writer.Open());
-        for (int i = 0; i < 1000 && failure == S_OK; ++i) failure = WriteFrame(writer, i);
+        for (int i = 0; i < 100000 && failure == S_OK; ++i) failure = WriteFrame(writer, i, c.width, c.height, c.withAudio);
     }
     EXPECT_TRUE(FAILED(failure));
     EXPECT_TRUE(writer.Ended());
@@ -239,12 +246,24 @@ TEST_P(DiskFullTest, TheCurrentFileIsClosedValidAndTheCountsFollowIt) {
     EXPECT_EQ(writer.VideoChunks(), avi.videoChunks);
     EXPECT_EQ(writer.AudioChunks(), avi.audioChunks);
     EXPECT_EQ(writer.AudioBytes(), avi.audioBytes);
+    // The indexes made it into the file and cover every chunk in it.
+    if (c.layout == FileLayout::NumberedAvi1) {
+        EXPECT_EQ(avi.videoChunks + avi.audioChunks, avi.idx1Entries);
+    } else {
+        EXPECT_EQ(avi.videoChunks + avi.audioChunks, avi.standardIndexEntries);
+        EXPECT_EQ(static_cast<std::uint32_t>(avi.riffParts), avi.videoSuperEntries);
+        EXPECT_GT(avi.idx1Entries, 0u);
+    }
     const Probed probed = FfprobePackets(path);
     ASSERT_TRUE(probed.ok) << probed.output;
     EXPECT_EQ(avi.videoChunks, probed.videoPackets);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, DiskFullTest, ::testing::Values(FileLayout::NumberedAvi1, FileLayout::OpenDml));
+INSTANTIATE_TEST_SUITE_P(BothLayouts, DiskFullTest,
+                         ::testing::Values(DiskFullCase{FileLayout::NumberedAvi1, 64, 48, true},
+                                           DiskFullCase{FileLayout::OpenDml, 64, 48, true},
+                                           DiskFullCase{FileLayout::NumberedAvi1, 4, 2, false},
+                                           DiskFullCase{FileLayout::OpenDml, 4, 2, false}));
 
 }  // namespace
 }  // namespace talvinmux::test
