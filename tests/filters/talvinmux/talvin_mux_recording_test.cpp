@@ -13,6 +13,8 @@
 
 #include "filters/talvinmux/talvin_avi_mux.h"
 #include "platform/com/wide_text.h"
+#include "platform/media/capture_filters/virtual_card.h"
+#include "platform/media/interfaces/stream_config.h"
 #include "platform/media/interfaces/capture_builder.h"
 #include "platform/media/interfaces/control.h"
 #include "tests/filters/talvinmux/avi_file_reader.h"
@@ -155,6 +157,51 @@ TEST_F(MuxRecordingTest, AnOpenDmlRecordingMatchesItsStatistics) {
     EXPECT_EQ(avi.videoChunks - avi.nullVideoChunks, probed.videoPackets - 0 * avi.nullVideoChunks)
         << "ffprobe leaves out null frames";
 }
+
+struct DriftCase {
+    const char* name;
+    double audioClockRate;  // the pace of the audio stamps against the sound
+    bool inserts;           // the sound runs long: video frames are inserted, else deleted
+};
+
+class AudioDriftTest : public MuxRecordingTest, public ::testing::WithParamInterface<DriftCase> {};
+
+TEST_P(AudioDriftTest, FramesAreInsertedOrDeletedAndTheFileShowsThem) {
+    ASSERT_EQ(S_OK, control_mux_->SetAudioSyncEnable(1));
+    ASSERT_EQ(S_OK, control_mux_->SetAudioSyncSensitivity(100));
+    ASSERT_NO_FATAL_FAILURE(Build());
+    auto card = media::VirtualCard::Current();
+    ASSERT_TRUE(card);
+    ASSERT_TRUE(SUCCEEDED(control_->Run()));
+    card->SetAudioClockRate(GetParam().audioClockRate);
+    EXPECT_EQ(S_OK, WatchFor(4000ms));
+    ASSERT_TRUE(SUCCEEDED(control_->Stop()));
+    card->SetAudioClockRate(1.0);
+    const Statistics stats = Read();
+    // 5% of four seconds at 30 frames per second: about six frames.
+    if (GetParam().inserts) {
+        EXPECT_GE(stats.inserted, 3u);
+        EXPECT_EQ(0u, stats.deleted);
+    } else {
+        EXPECT_GE(stats.deleted, 3u);
+        EXPECT_EQ(0u, stats.inserted);
+    }
+    const AviContents avi = ReadAvi(Base() + "000.avi");
+    ASSERT_TRUE(avi.valid) << avi.problem;
+    EXPECT_EQ(avi.videoChunks, stats.video);
+    EXPECT_EQ(avi.nullVideoChunks, stats.inserted + stats.dropped) << "every inserted frame is a null frame in the file";
+    // Every captured frame is in the file unless it was deleted.
+    ComPtr<IAMDroppedFrames> captured;
+    ASSERT_EQ(S_OK, builder_->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, video_.Get(), IID_IAMDroppedFrames,
+                                            captured.ReleaseAndGetVoidAddress()));
+    LONG delivered = 0;
+    captured->GetNumNotDropped(&delivered);
+    EXPECT_NEAR(static_cast<double>(delivered), static_cast<double>(avi.videoChunks - avi.nullVideoChunks + stats.deleted), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, AudioDriftTest,
+                         ::testing::Values(DriftCase{"SoundRunsLong", 0.95, true}, DriftCase{"SoundRunsShort", 1.05, false}),
+                         [](const ::testing::TestParamInfo<DriftCase>& param) { return std::string(param.param.name); });
 
 // A disk that fills, simulated with the file size limit (writing past it fails with EFBIG).
 TEST_F(MuxRecordingTest, AWriteFaultEndsTheRecordingWithAValidFile) {
