@@ -3,8 +3,10 @@
 // are named by IFileSinkFilter2::SetFileName's base name and written by AviWriter in the
 // layout method 21 chooses. The settings and what each does are listed in mux_settings.h.
 //
-// The files open when the graph pauses and are finished (indexes, final headers) when every
-// connected input has ended or the graph stops, whichever comes first. An existing file of a
+// The files open when the graph pauses (in a plain pipeline whose types come with the caps:
+// with the first sample once every linked input has its type; samples before that are let
+// go) and are finished (indexes, final headers, flushed to the disk) when every connected
+// input has ended or the graph stops, whichever comes first. An existing file of a
 // piece's name is always replaced (either SetMode flag; the mode is kept and reported), so no
 // bytes of an older recording are read as part of this one.
 //
