@@ -7,6 +7,7 @@ namespace {
 struct Output {
     GstPad* pad;
     bool begun;
+    GstClockTime origin;  // running time a relative timeline starts at; NONE until its first buffer
 };
 
 struct QdMultiPinElement {
@@ -182,7 +183,10 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
         self->ended->assign(self->inputs->size(), false);
         GST_OBJECT_UNLOCK(self);
         g_mutex_lock(&self->beginLock);
-        for (Output& output : *self->outputs) output.begun = false;
+        for (Output& output : *self->outputs) {
+            output.begun = false;
+            output.origin = GST_CLOCK_TIME_NONE;
+        }
         g_mutex_unlock(&self->beginLock);
     }
     WithClient<int>(self, 0, [transition](MultiPinElementClient* client) {
@@ -256,7 +260,7 @@ GstElement* CreateMultiPinElement(const char* name, MultiPinElementClient* clien
         GstPad* pad = gst_pad_new_from_static_template(&kSrcTemplate, output.c_str());
         gst_pad_use_fixed_caps(pad);
         gst_element_add_pad(element, pad);
-        self->outputs->push_back({pad, false});
+        self->outputs->push_back({pad, false, GST_CLOCK_TIME_NONE});
     }
     self->ended->assign(self->inputs->size(), false);
     self->client = client;
@@ -287,6 +291,36 @@ GstFlowReturn PushFromOutput(GstElement* element, guint index, GstCaps* caps, Gs
     // Caps that were not known when the stream began go out before its first buffer.
     if (caps && gst_caps_is_fixed(caps) && !gst_pad_has_current_caps(output.pad)) gst_pad_push_event(output.pad, gst_event_new_caps(caps));
     return gst_pad_push(output.pad, buffer);
+}
+
+// The element's running time now; 0 without a clock.
+GstClockTime RunningTimeNow(GstElement* element) {
+    GstClock* clock = gst_element_get_clock(element);
+    if (!clock) return 0;
+    const GstClockTime now = gst_clock_get_time(clock);
+    gst_object_unref(clock);
+    const GstClockTime base = gst_element_get_base_time(element);
+    return now > base ? now - base : 0;
+}
+
+GstFlowReturn PushRelativeFromOutput(GstElement* element, guint index, GstCaps* caps, GstBuffer* buffer) {
+    QdMultiPinElement* self = Self(element);
+    if (index < self->outputs->size() && GST_BUFFER_PTS_IS_VALID(buffer)) {
+        Output& output = (*self->outputs)[index];
+        g_mutex_lock(&self->beginLock);
+        if (!GST_CLOCK_TIME_IS_VALID(output.origin)) output.origin = RunningTimeNow(element);
+        GST_BUFFER_PTS(buffer) += output.origin;
+        g_mutex_unlock(&self->beginLock);
+    }
+    return PushFromOutput(element, index, caps, buffer);
+}
+
+void RestartOutputTimeline(GstElement* element, guint index) {
+    QdMultiPinElement* self = Self(element);
+    if (index >= self->outputs->size()) return;
+    g_mutex_lock(&self->beginLock);
+    (*self->outputs)[index].origin = GST_CLOCK_TIME_NONE;
+    g_mutex_unlock(&self->beginLock);
 }
 
 void EndOutput(GstElement* element, guint index) {

@@ -45,6 +45,10 @@ GstPad* MultiPinElementPad(GstElement* element, GstPadDirection direction, guint
 // Pushes `buffer` (taken over) out of output `index`; the stream is begun first (stream start,
 // `caps`, a time segment) when this output has not begun one since the element last started.
 GstFlowReturn PushFromOutput(GstElement* element, guint index, GstCaps* caps, GstBuffer* buffer);
+// The same for a buffer stamped on a timeline of the client's that starts at 0: the element's
+// running time at the first such buffer (since the start or RestartOutputTimeline) is added.
+GstFlowReturn PushRelativeFromOutput(GstElement* element, guint index, GstCaps* caps, GstBuffer* buffer);
+void RestartOutputTimeline(GstElement* element, guint index);
 // Ends the stream of output `index`.
 void EndOutput(GstElement* element, guint index);
 

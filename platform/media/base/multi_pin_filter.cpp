@@ -144,14 +144,29 @@ HRESULT CMultiOutputPin::GetMediaType(int position, AM_MEDIA_TYPE* type) {
 }
 
 HRESULT CMultiOutputPin::Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint) {
-    if (size < 0 || (size > 0 && !data)) return E_INVALIDARG;
+    return Push(data, size, start, stop, syncPoint, false);
+}
+
+HRESULT CMultiOutputPin::DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop,
+                                        bool syncPoint) {
+    return Push(data, size, start, stop, syncPoint, true);
+}
+
+void CMultiOutputPin::RestartTimeline() { media::RestartOutputTimeline(m_pOwner->GetElement(), static_cast<guint>(m_Index)); }
+
+HRESULT CMultiOutputPin::Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint,
+                              bool fromNow) {
+    if (size < 0 || (size > 0 && !data) || start < 0) return E_INVALIDARG;
     if (!IsConnected()) return S_FALSE;
     GstCaps* caps = StreamCaps();
     GstBuffer* buffer = gst_buffer_new_memdup(data, static_cast<gsize>(size));
     GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(start) * kNsPerUnit;
     if (stop >= start) GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>(stop - start) * kNsPerUnit;
     if (!syncPoint) GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
-    const GstFlowReturn flow = media::PushFromOutput(m_pOwner->GetElement(), static_cast<guint>(m_Index), caps, buffer);
+    GstElement* element = m_pOwner->GetElement();
+    const auto index = static_cast<guint>(m_Index);
+    const GstFlowReturn flow = fromNow ? media::PushRelativeFromOutput(element, index, caps, buffer)
+                                       : media::PushFromOutput(element, index, caps, buffer);
     if (caps) gst_caps_unref(caps);
     if (flow == GST_FLOW_OK) return S_OK;
     if (flow == GST_FLOW_NOT_LINKED || flow == GST_FLOW_FLUSHING) return S_FALSE;

@@ -40,6 +40,10 @@ public:
     // first one after each start begins the stream with the pin's type. S_FALSE: nobody took it
     // (unconnected, or flushing); a failure: downstream failed.
     HRESULT Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
+    // The same with times on a timeline of the filter's that starts at 0 (playback, say): the
+    // first sample after each RestartTimeline plays at once, the others keep their distance to it.
+    HRESULT DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
+    void RestartTimeline();
     HRESULT DeliverEndOfStream();
     int Index() const { return m_Index; }
     // The caps the pin's stream carries (a new reference): its connection type, else the
@@ -47,6 +51,8 @@ public:
     _GstCaps* StreamCaps();
 
 private:
+    HRESULT Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint, bool fromNow);
+
     CMultiPinFilter* m_pOwner;
     int m_Index;
 };

@@ -173,4 +173,30 @@ TEST_F(MultiPinFilterTest, AnOutputPushesFromTheFiltersOwnThread) {
     EXPECT_EQ(2, filter_->OutputCount() + filter_->InputCount() - 1);
 }
 
+TEST_F(MultiPinFilterTest, AnOutputOnARelativeTimelinePlaysFromTheFirstSample) {
+    GstElement* video = AppSource(kVideoCaps);
+    GstElement* audio = AppSource(kAudioCaps);
+    Feed(video, audio);
+    media::test::FrameCollector sink(0);
+    GstPad* out = gst_element_get_static_pad(filter_->GetElement(), "Out");
+    ASSERT_TRUE(pipeline_.Link(out, sink.Sink()));
+    gst_object_unref(out);
+    ASSERT_TRUE(pipeline_.Play());
+    pipeline_.RunFor(300);
+    const BYTE frame[16] = {};
+    CMultiOutputPin* pin = filter_->OutputPin(0);
+    EXPECT_EQ(S_OK, pin->DeliverFromNow(frame, 16, 0, 1000, true));
+    EXPECT_EQ(S_OK, pin->DeliverFromNow(frame, 16, 1000, 2000, true));
+    pipeline_.RunFor(200);
+    pin->RestartTimeline();
+    EXPECT_EQ(S_OK, pin->DeliverFromNow(frame, 16, 0, 1000, true));
+    EXPECT_EQ(E_INVALIDARG, pin->DeliverFromNow(frame, 16, -1, 0, true));
+    pipeline_.RunFor(100);
+    const auto frames = sink.Frames();
+    ASSERT_EQ(3u, frames.size());
+    EXPECT_GE(frames[0].pts, 250 * GST_MSECOND) << "the timeline starts at the running time of its first sample";
+    EXPECT_EQ(100 * GST_USECOND, frames[1].pts - frames[0].pts);
+    EXPECT_GE(frames[2].pts, frames[0].pts + 150 * GST_MSECOND) << "a restart begins at the running time again";
+}
+
 }  // namespace
