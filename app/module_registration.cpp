@@ -12,6 +12,7 @@ namespace {
 constexpr FilterModule kProgramModules[] = {
     {"stampfix.ax", CLSID_Stampfix},
     {"metronel.ax", CLSID_TalvinClock},
+    {"talvinmux.ax", CLSID_TalvinAVIMux},
 };
 
 }  // namespace

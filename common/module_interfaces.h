@@ -107,7 +107,7 @@ QD_BIND_IID(ITalvinAVIMux, IID_ITalvinAVIMux);
 struct ITalvinTimeShift : IUnknown {
     virtual HRESULT SetSpeed(LONG percent) = 0;                     // 1: 100, 400, -100, -400
     virtual HRESULT Live() = 0;                                     // 2: back to the live picture
-    virtual HRESULT Pause() = 0;                                    // 3
+    virtual HRESULT PausePlayback() = 0;                            // 3
     virtual HRESULT Seek(LONG seconds) = 0;                         // 4
     virtual HRESULT GetPosition(LONG* position, LONG* length) = 0;  // 5: in seconds
 };

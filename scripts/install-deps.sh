@@ -17,6 +17,8 @@ PACKAGES=(
     # the plug-ins the graphs use; gst-launch-1.0 for the preview benchmark
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
     gstreamer1.0-libav gstreamer1.0-alsa gstreamer1.0-x gstreamer1.0-tools
+    # ffprobe, which the multiplexer module's tests read written files with
+    ffmpeg
     # Qt Widgets, Network and Test; ALSA for the mixer
     qt6-base-dev libasound2-dev
     # a Japanese font for the program's UI texts

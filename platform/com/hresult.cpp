@@ -70,6 +70,7 @@ LONG Win32ErrorFromErrno(int e) {
         case EINVAL: return ERROR_INVALID_PARAMETER;
         case EEXIST: return ERROR_ALREADY_EXISTS;
         case ENOSPC: return 112;  // ERROR_DISK_FULL
+        case EFBIG: return 223;   // ERROR_FILE_TOO_LARGE
         case ENOSYS:
         case EOPNOTSUPP: return ERROR_NOT_SUPPORTED;
         case EBUSY: return 170;  // ERROR_BUSY

@@ -47,10 +47,11 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         ASSERT_TRUE(fs::is_regular_file(buildModules_ + "stampfix.ax"));
         ASSERT_TRUE(fs::is_regular_file(buildModules_ + "metronel.ax"));
+        ASSERT_TRUE(fs::is_regular_file(buildModules_ + "talvinmux.ax"));
     }
     void TearDown() override { CoUninitialize(); }
 
-    // A folder of its own holding copies of both modules.
+    // A folder of its own holding copies of the modules.
     std::string CopyModules(const char* folder) {
         const fs::path copies = environment_.Root() / folder;
         fs::create_directories(copies);
@@ -72,17 +73,19 @@ protected:
 TEST_F(ModuleRegistrationTest, MissingClassesAreRegisteredFromTheGivenFolder) {
     ASSERT_EQ(Create(CLSID_Stampfix), REGDB_E_CLASSNOTREG);
     ASSERT_FALSE(IsModuleClassRegistered(CLSID_TalvinClock));
-    EXPECT_EQ(RegisterMissingModules(buildModules_, ProgramFilterModules(), &reports_), 2);
+    EXPECT_EQ(RegisterMissingModules(buildModules_, ProgramFilterModules(), &reports_), 3);
     EXPECT_TRUE(reports_.lines.empty());
     EXPECT_TRUE(IsModuleClassRegistered(CLSID_Stampfix));
     EXPECT_TRUE(IsModuleClassRegistered(CLSID_TalvinClock));
+    EXPECT_TRUE(IsModuleClassRegistered(CLSID_TalvinAVIMux));
     EXPECT_EQ(Create(CLSID_Stampfix), S_OK);
     EXPECT_EQ(Create(CLSID_TalvinClock), S_OK);
+    EXPECT_EQ(Create(CLSID_TalvinAVIMux), S_OK);
 }
 
 TEST_F(ModuleRegistrationTest, RegisteredClassesAreLeftAsTheyAre) {
     const std::string elsewhere = CopyModules("installed");
-    ASSERT_EQ(RegisterMissingModules(elsewhere, ProgramFilterModules(), &reports_), 2);
+    ASSERT_EQ(RegisterMissingModules(elsewhere, ProgramFilterModules(), &reports_), 3);
     const std::string before = ClassesHive();
     ASSERT_NE(before.find("installed"), std::string::npos);
 
@@ -94,10 +97,10 @@ TEST_F(ModuleRegistrationTest, RegisteredClassesAreLeftAsTheyAre) {
 // A registration whose module has since gone away counts as missing.
 TEST_F(ModuleRegistrationTest, RegistrationOfAVanishedModuleIsRenewed) {
     const std::string moved = CopyModules("moved");
-    ASSERT_EQ(RegisterMissingModules(moved, ProgramFilterModules(), &reports_), 2);
+    ASSERT_EQ(RegisterMissingModules(moved, ProgramFilterModules(), &reports_), 3);
     fs::remove_all(moved);
     EXPECT_FALSE(IsModuleClassRegistered(CLSID_Stampfix));
-    EXPECT_EQ(RegisterMissingModules(buildModules_, ProgramFilterModules(), &reports_), 2);
+    EXPECT_EQ(RegisterMissingModules(buildModules_, ProgramFilterModules(), &reports_), 3);
     EXPECT_EQ(ClassesHive().find("moved"), std::string::npos);
     EXPECT_EQ(Create(CLSID_Stampfix), S_OK);
 }
@@ -107,8 +110,9 @@ TEST_F(ModuleRegistrationTest, MissingOrBrokenModulesAreReportedAndTheRestGoesOn
     fs::create_directories(folder);
     std::ofstream(folder / "stampfix.ax") << "not a module";
     fs::copy_file(buildModules_ + "metronel.ax", folder / "metronel.ax");
+    fs::copy_file(buildModules_ + "talvinmux.ax", folder / "talvinmux.ax");
 
-    EXPECT_EQ(RegisterMissingModules(folder.string() + "/", ProgramFilterModules(), &reports_), 1);
+    EXPECT_EQ(RegisterMissingModules(folder.string() + "/", ProgramFilterModules(), &reports_), 2);
     ASSERT_EQ(reports_.lines.size(), 1u);
     EXPECT_TRUE(reports_.AnyContains("8007007e - "));
     EXPECT_TRUE(reports_.AnyContains("LoadLibrary stampfix.ax"));

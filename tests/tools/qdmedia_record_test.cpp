@@ -14,6 +14,7 @@
 
 #include "platform/com/wide_text.h"
 #include "platform/media/devices/virtual_devices.h"
+#include "platform/media/gst_helpers.h"
 #include "platform/media/interfaces/capture_builder.h"
 #include "platform/media/interfaces/device_enum.h"
 #include "platform/media/interfaces/stream_config.h"
@@ -53,9 +54,16 @@ protected:
 
     // The tool in the temporary directory, its output and error text together. Its own leak
     // report is off: the test judges what it writes, not how the process ends.
-    ToolRun Run(const std::string& arguments) {
-        const std::string command = "cd '" + dir_.string() + "' && ASAN_OPTIONS=detect_leaks=0 " QDMEDIA_TOOL " " +
-                                    arguments + " 2>&1";
+    ToolRun Run(const std::string& arguments) { return Shell(QDMEDIA_TOOL " " + arguments); }
+
+    // The splitting multiplexer's module registered in the test's own registry.
+    ToolRun RegisterSplittingMultiplexer() {
+        EXPECT_TRUE(EnsureGstStarted());  // for reading the files back
+        return Shell(QD_REGSVR_TOOL " " QD_TALVINMUX_MODULE);
+    }
+
+    ToolRun Shell(const std::string& tool) {
+        const std::string command = "cd '" + dir_.string() + "' && ASAN_OPTIONS=detect_leaks=0 " + tool + " 2>&1";
         ToolRun run;
         FILE* pipe = popen(command.c_str(), "r");
         if (!pipe) return run;
@@ -133,6 +141,35 @@ TEST_F(QdmediaRecord, AFileThatCannotBeCreatedFailsNamingTheStep) {
     EXPECT_NE(std::string::npos, run.output.find("IMediaControl Run failed")) << run.output;
 }
 
+TEST_F(QdmediaRecord, TheSplittingMultiplexerWritesNumberedPiecesUpToItsFileLimit) {
+    const ToolRun registered = RegisterSplittingMultiplexer();
+    ASSERT_EQ(0, registered.status) << registered.output;
+    const ToolRun run =
+        Run("record --device @device:virtual:tv-card --sink split --split-files 2 --split-mb 2 --seconds 30 out.avi");
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_EQ(2, CountAfter(run.output, "files")) << run.output;
+    EXPECT_FALSE(fs::exists(dir_ / "out002.avi"));
+    long frames = 0;
+    for (const char* piece : {"out000.avi", "out001.avi"}) {
+        ASSERT_TRUE(fs::exists(dir_ / piece)) << run.output;
+        EXPECT_LE(fs::file_size(dir_ / piece), 2u << 20);
+        const Discovered found = Discover(dir_ / piece);
+        EXPECT_TRUE(found.ok) << piece;
+        EXPECT_EQ(1, found.videoStreams);
+        EXPECT_EQ(1, found.audioStreams);
+        frames += WalkAvi(dir_ / piece).videoFrames;
+    }
+    EXPECT_EQ(frames, CountAfter(run.output, "video frames in the files")) << run.output;
+}
+
+TEST_F(QdmediaRecord, TheSplittingMultiplexerWritesOneOpenDmlFileWithAvi2) {
+    ASSERT_EQ(0, RegisterSplittingMultiplexer().status);
+    const ToolRun run = Run("record --device @device:virtual:tv-card --sink split --avi2 --seconds 1.5 out.avi");
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_TRUE(Discover(dir_ / "out.avi").ok) << run.output;
+    EXPECT_FALSE(fs::exists(dir_ / "out000.avi"));
+}
+
 struct Refusal {
     const char* name;
     const char* arguments;
@@ -163,7 +200,13 @@ INSTANTIATE_TEST_SUITE_P(
                 "cannot tell the file type of \"out.mkv\""},
         Refusal{"ProfileForAvi", "record --device @device:virtual:tv-card --wm-profile x --seconds 1 out.avi",
                 "--wm-profile applies to .wmv files only"},
-        Refusal{"MissingSeconds", "record --device @device:virtual:tv-card out.avi", "usage:"}),
+        Refusal{"MissingSeconds", "record --device @device:virtual:tv-card out.avi", "usage:"},
+        Refusal{"SplitOptionWithoutTheSplitSink", "record --device @device:virtual:tv-card --split-files 3 --seconds 1 out.avi",
+                "usage:"},
+        Refusal{"NoFilesOfZeroSize", "record --device @device:virtual:tv-card --sink split --split-mb 0 --seconds 1 out.avi",
+                "usage:"},
+        Refusal{"SplitIntoWmv", "record --device @device:virtual:tv-card --sink split --seconds 1 out.wmv",
+                "--sink split writes .avi files only"}),
     [](const testing::TestParamInfo<Refusal>& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -13,6 +13,11 @@ struct RecordRequest {
     std::string wmProfile;
     double seconds = 0;
     std::string file;
+    // --sink split: the splitting AVI multiplexer (talvinmux.ax, registered with regsvr).
+    bool splitSink = false;
+    long splitFiles = -1;  // -1: the multiplexer's own default
+    long splitMegabytes = -1;
+    bool avi2 = false;  // one OpenDML file instead of numbered AVI 1.0 pieces
 };
 
 int Preview(const std::string& device, double seconds);

@@ -4,6 +4,7 @@
 //   qdmedia grab [--device NAME] out.bmp
 //   qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]
 //                  [--audio-compressor NAME] [--wm-profile NAME] --seconds N out.avi|out.wmv
+//   qdmedia record --device NAME --sink split [--split-files N] [--split-mb N] [--avi2] ... --seconds N out.avi
 // NAME is a catalogue entry's friendly name or display name; without --device the first video
 // device (preview, grab). record takes the virtual TV card's own audio with the card's video
 // unless --audio-device names another; other devices record audio only with --audio-device.
@@ -24,7 +25,8 @@ int Usage() {
                  "       qdmedia preview [--device NAME] [--seconds N]\n"
                  "       qdmedia grab [--device NAME] out.bmp\n"
                  "       qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]\n"
-                 "                      [--audio-compressor NAME] [--wm-profile NAME] --seconds N FILE\n");
+                 "                      [--audio-compressor NAME] [--wm-profile NAME] --seconds N FILE\n"
+                 "       qdmedia record ... --sink split [--split-files N] [--split-mb N] [--avi2] --seconds N out.avi\n");
     return 2;
 }
 
@@ -46,15 +48,37 @@ std::string* TextOption(Options& o, const std::string& arg) {
     return nullptr;
 }
 
+// A whole number within [low, high], else -2.
+long Count(const char* text, long low, long high) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return end && !*end && end != text && value >= low && value <= high ? value : -2;
+}
+
 Options Parse(int argc, char** argv) {
     Options o;
+    std::string sink;
+    bool splitOption = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool takesValue = TextOption(o, arg) || arg == "--seconds";
+        const bool takesValue = TextOption(o, arg) || arg == "--seconds" || arg == "--sink" || arg == "--split-files" ||
+                                arg == "--split-mb";
         if (takesValue && i + 1 >= argc) {
             o.valid = false;
         } else if (std::string* text = TextOption(o, arg)) {
             *text = argv[++i];
+        } else if (arg == "--sink") {
+            sink = argv[++i];
+            if (sink != "split" && sink != "avi") o.valid = false;
+        } else if (arg == "--split-files") {
+            o.record.splitFiles = Count(argv[++i], 0, 1000);
+            splitOption = true;
+        } else if (arg == "--split-mb") {
+            o.record.splitMegabytes = Count(argv[++i], 1, 2048);
+            splitOption = true;
+        } else if (arg == "--avi2") {
+            o.record.avi2 = true;
+            splitOption = true;
         } else if (arg == "--seconds") {
             char* end = nullptr;
             o.seconds = std::strtod(argv[++i], &end);
@@ -66,12 +90,17 @@ Options Parse(int argc, char** argv) {
             o.rest.push_back(arg);
         }
     }
+    o.record.splitSink = sink == "split";
+    // The split options belong to the splitting multiplexer, and only valid numbers.
+    if (splitOption && !o.record.splitSink) o.valid = false;
+    if (o.record.splitFiles == -2 || o.record.splitMegabytes == -2) o.valid = false;
     return o;
 }
 
 bool OnlyDeviceOption(const Options& o) {
     const qdmedia::RecordRequest& r = o.record;
-    return r.audioDevice.empty() && r.videoCompressor.empty() && r.audioCompressor.empty() && r.wmProfile.empty();
+    return r.audioDevice.empty() && r.videoCompressor.empty() && r.audioCompressor.empty() && r.wmProfile.empty() &&
+           !r.splitSink;
 }
 
 int Run(const std::string& command, Options o) {

@@ -1,7 +1,8 @@
 // qdmedia record: the device's capture pin -> optional compressor -> AVI multiplexer -> file
-// writer (.avi), or -> ASF writer (.wmv); audio the same way into the same writer. Runs for the
-// given time, stops (which finishes the file) and prints the capture pin's written and
-// dropped frame counts.
+// writer (.avi), or -> ASF writer (.wmv), or -> the splitting AVI multiplexer (--sink split);
+// audio the same way into the same writer. Runs for the given time (or until the splitting
+// multiplexer reaches its file limit), stops (which finishes the files) and prints the capture
+// pin's written and dropped frame counts.
 #include "tools/qdmedia/commands.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "platform/media/interfaces/stream_config.h"
 #include "tools/qdmedia/catalogue.h"
 #include "tools/qdmedia/session.h"
+#include "tools/qdmedia/split_sink.h"
 #include "tools/qdmedia/windows_media.h"
 
 namespace qdmedia {
@@ -60,6 +62,13 @@ std::string AudioDeviceFor(const RecordRequest& request, const std::string& vide
 // The writer the streams are rendered into: the AVI multiplexer (its file writer behind it)
 // or the ASF writer.
 ComPtr<IBaseFilter> AddWriter(Session& session, const RecordRequest& request) {
+    if (request.splitSink) {
+        if (ContainerOf(request.file) != Container::Avi || !request.wmProfile.empty()) {
+            std::fprintf(stderr, "qdmedia: --sink split writes .avi files only\n");
+            return nullptr;
+        }
+        return AddSplitMultiplexer(session, request);
+    }
     switch (ContainerOf(request.file)) {
     case Container::Avi: {
         if (!request.wmProfile.empty()) {
@@ -143,6 +152,7 @@ int Record(const RecordRequest& request) {
     const LONG ended = session.RunFor(static_cast<long>(request.seconds * 1000));
     if (ended < 0) return 1;
     PrintFrameCounts(session);
+    if (request.splitSink) PrintSplitStatistics(writer.Get());
     if (ended == EC_DEVICE_LOST) {
         std::fprintf(stderr, "qdmedia: recording failed: the device was lost\n");
         return 1;

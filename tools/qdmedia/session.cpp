@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "common/module_interfaces.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/hresult.h"
 #include "platform/media/interfaces/clsids.h"
@@ -61,6 +62,8 @@ LONG Session::RunFor(long milliseconds) {
         if (code == EC_ERRORABORT)
             Failed(static_cast<HRESULT>(p1), "the running graph");
         events->FreeEventParams(code, p1, p2);
+        // The splitting multiplexer's end at its file limit ends the run as a completion does.
+        if (code == EC_TALVINMUX_FINISHED) code = EC_COMPLETE;
         if (code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_DEVICE_LOST || code == EC_USERABORT) ended = code;
     }
     if (Failed(control->Stop(), "IMediaControl Stop")) return -1;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/com/hresult.h"
+#include "platform/media/media_types.h"
 
 namespace {
 
@@ -150,4 +151,18 @@ HRESULT CBufferSample::SetMediaTime(LONGLONG* timeStart, LONGLONG* timeEnd) {
     GST_BUFFER_OFFSET(buffer_) = static_cast<guint64>(*timeStart);
     GST_BUFFER_OFFSET_END(buffer_) = static_cast<guint64>(*timeEnd);
     return S_OK;
+}
+
+SampleRowLayout RowLayoutFor(const AM_MEDIA_TYPE& type, GstCaps* caps) {
+    SampleRowLayout layout;
+    const bool rgb = type.subtype == MEDIASUBTYPE_RGB24 || type.subtype == MEDIASUBTYPE_RGB32 ||
+                     type.subtype == MEDIASUBTYPE_RGB565 || type.subtype == MEDIASUBTYPE_RGB555;
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    gint width = 0, height = 0;
+    if (!rgb || !gst_structure_get_int(s, "width", &width) || !gst_structure_get_int(s, "height", &height)) return layout;
+    const gsize bytesPerPixel = type.subtype == MEDIASUBTYPE_RGB24 ? 3 : type.subtype == MEDIASUBTYPE_RGB32 ? 4 : 2;
+    layout.bottomUp = true;
+    layout.stride = (static_cast<gsize>(width) * bytesPerPixel + 3) & ~gsize{3};  // GStreamer's default row alignment
+    layout.rows = static_cast<gsize>(height);
+    return layout;
 }

@@ -17,6 +17,10 @@ struct SampleRowLayout {
     gsize rows = 0;
 };
 
+// The layout a filter sees for buffers of `type` (with these fixed caps): RGB rows are
+// bottom-up, as the platform's DIBs are; everything else keeps GStreamer's order.
+SampleRowLayout RowLayoutFor(const AM_MEDIA_TYPE& type, GstCaps* caps);
+
 class CBufferSample final : public ComObject<IMediaSample> {
 public:
     CBufferSample() = default;

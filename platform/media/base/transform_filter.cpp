@@ -22,21 +22,6 @@ std::string ElementName(const WCHAR* name) {
     return media::UniqueElementName(base.c_str());
 }
 
-// RGB rows are bottom-up for the filter; everything else keeps GStreamer's order.
-SampleRowLayout LayoutFor(const AM_MEDIA_TYPE& type, GstCaps* caps) {
-    SampleRowLayout layout;
-    const bool rgb = type.subtype == MEDIASUBTYPE_RGB24 || type.subtype == MEDIASUBTYPE_RGB32 ||
-                     type.subtype == MEDIASUBTYPE_RGB565 || type.subtype == MEDIASUBTYPE_RGB555;
-    const GstStructure* s = gst_caps_get_structure(caps, 0);
-    gint width = 0, height = 0;
-    if (!rgb || !gst_structure_get_int(s, "width", &width) || !gst_structure_get_int(s, "height", &height)) return layout;
-    const gsize bytesPerPixel = type.subtype == MEDIASUBTYPE_RGB24 ? 3 : type.subtype == MEDIASUBTYPE_RGB32 ? 4 : 2;
-    layout.bottomUp = true;
-    layout.stride = (static_cast<gsize>(width) * bytesPerPixel + 3) & ~gsize{3};  // GStreamer's default row alignment
-    layout.rows = static_cast<gsize>(height);
-    return layout;
-}
-
 }  // namespace
 
 // ---- pins ---------------------------------------------------------------------------------
@@ -97,7 +82,7 @@ public:
         filter_->m_pOutput->SetConnectionType(type);
         {
             std::lock_guard streaming(filter_->m_csReceive);
-            layout_ = LayoutFor(type, caps);
+            layout_ = RowLayoutFor(type, caps);
         }
         FreeMediaType(type);
         // Caps come before the first buffer: a start put off until the type was known runs now.

@@ -48,6 +48,8 @@ public:
     // Test and demo controls, acting on every live source of the card.
     void DropFrames(std::int64_t frames);
     void SetJitter(std::int64_t maxNs);
+    // The audio time stamps' pace against the sound (FrameGate::SetClockRate): audio clock drift.
+    void SetAudioClockRate(double rate);
     void SetHorizontalLock(bool locked);
     void Disappear();
 

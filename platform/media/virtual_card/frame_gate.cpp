@@ -16,6 +16,12 @@ void FrameGate::SetJitter(std::int64_t maxNs) {
     jitterNs_ = std::max<std::int64_t>(maxNs, 0);
 }
 
+void FrameGate::SetClockRate(double rate) {
+    std::lock_guard lock(mutex_);
+    clockRate_ = rate > 0.5 && rate < 2.0 ? rate : 1.0;
+    rateOrigin_ = -1;
+}
+
 void FrameGate::Disappear() {
     std::lock_guard lock(mutex_);
     disappeared_ = true;
@@ -46,6 +52,10 @@ FrameVerdict FrameGate::Next(std::int64_t pts, std::int64_t bytes) {
 }
 
 std::int64_t FrameGate::Jittered(std::int64_t pts) {
+    if (clockRate_ != 1.0) {
+        if (rateOrigin_ < 0) rateOrigin_ = pts;
+        pts = rateOrigin_ + static_cast<std::int64_t>(static_cast<double>(pts - rateOrigin_) * clockRate_);
+    }
     if (jitterNs_ > 0) pts += std::uniform_int_distribution<std::int64_t>(-jitterNs_, jitterNs_)(random_);
     pts = std::max<std::int64_t>(pts, 0);
     if (lastPts_ >= 0 && pts <= lastPts_) pts = lastPts_ + 1;
@@ -57,6 +67,7 @@ void FrameGate::Restart() {
     std::lock_guard lock(mutex_);
     nextFrame_ = 0;
     lastPts_ = -1;
+    rateOrigin_ = -1;
     counts_ = {};
     droppedNumbers_.clear();
 }

@@ -35,6 +35,10 @@ public:
     // Adds a uniformly random offset in [-maxNs, +maxNs] to each time stamp; 0 turns it off.
     // Stamps stay strictly increasing and never negative.
     void SetJitter(std::int64_t maxNs);
+    // From the next frame on, time stamps advance at `rate` times the source's own pace (1 is
+    // normal): at 0.99 the stamps fall 1% behind the data, as when the device's sample clock
+    // runs 1% fast. Rates outside (0.5, 2) are taken as 1.
+    void SetClockRate(double rate);
     // The device is gone: no frame passes from now on.
     void Disappear();
     bool Disappeared() const;
@@ -55,6 +59,8 @@ private:
     std::mt19937 random_;
     std::int64_t pendingDrops_ = 0;
     std::int64_t jitterNs_ = 0;
+    double clockRate_ = 1.0;
+    std::int64_t rateOrigin_ = -1;  // the stamp the rate counts from
     bool disappeared_ = false;
     std::uint64_t nextFrame_ = 0;
     std::int64_t lastPts_ = -1;

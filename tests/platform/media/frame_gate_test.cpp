@@ -64,6 +64,17 @@ TEST(FrameGate, JitterStaysWithinBoundsAndKeepsStampsIncreasing) {
     EXPECT_GT(moved, 400);
 }
 
+TEST(FrameGate, AClockRateStretchesStampsFromTheFirstFrameAfterIt) {
+    FrameGate gate(1);
+    EXPECT_EQ(gate.Next(0, 0).pts, 0);
+    gate.SetClockRate(0.9);
+    EXPECT_EQ(gate.Next(1000, 0).pts, 1000);
+    EXPECT_EQ(gate.Next(2000, 0).pts, 1900);
+    EXPECT_EQ(gate.Next(11000, 0).pts, 10000);
+    gate.SetClockRate(5.0);  // out of range: back to the source's pace
+    EXPECT_EQ(gate.Next(12000, 0).pts, 12000);
+}
+
 TEST(FrameGate, DisappearedDeviceDeliversNothingAndRestartKeepsItGone) {
     FrameGate gate(1);
     gate.Next(0, 1);
