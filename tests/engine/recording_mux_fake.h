@@ -106,6 +106,7 @@ public:
     // ITalvinTimeShift
     HRESULT SetSpeed(LONG) override { return VFW_E_WRONG_STATE; }
     HRESULT Live() override { return VFW_E_WRONG_STATE; }
+    HRESULT PausePlayback() override { return VFW_E_WRONG_STATE; }
     HRESULT GetPosition(LONG*, LONG*) override { return VFW_E_WRONG_STATE; }
     HRESULT Seek(LONG) override { return VFW_E_WRONG_STATE; }
 
