@@ -87,6 +87,8 @@ public:
     const std::string& OutputDirectory() const { return outputDirectory_; }
     const std::string& OutputFileName() const { return outputFileName_; }
     const std::string& SinkFileName() const { return sinkFile_; }
+    // The file the last still image was (or would have been) written to.
+    const std::string& StillImagePath() const { return stillPath_; }
     ULONGLONG FreeSpaceAtBuild() const { return freeSpaceAtBuild_; }
     ULONGLONG FileSizeAtBuild() const { return fileSizeAtBuild_; }
     std::size_t PendingHandleCount() const { return pendingHandles_.size(); }
@@ -275,7 +277,7 @@ private:
     CProfileStore store_;
     std::list<ComPtr<IBaseFilter>> insertedVideoFilters_, insertedAudioFilters_;
     std::vector<HANDLE> pendingHandles_;  // output files watched while recording
-    std::string outputDirectory_, outputFileName_, sinkFile_;
+    std::string outputDirectory_, outputFileName_, sinkFile_, stillPath_;
     ULONGLONG freeSpaceAtBuild_ = 0, fileSizeAtBuild_ = 0;
     GraphSession session_;
     IFailureReportSink* messageBar_ = nullptr;

@@ -59,6 +59,7 @@ HRESULT CCaptureEngine::StillImageCommand(CDeviceProfile* device) {
 HRESULT CCaptureEngine::CaptureStillImage(CDeviceProfile* device) {
     // The name, and with it the number, comes first, whatever happens to the shot.
     const std::string path = NextStillImagePath(store_.Options, std::time(nullptr));
+    stillPath_ = path;
     GraphSession& s = session_;
     if (!s.CaptureBuilder || !s.Graph || !s.VideoCaptureFilter) return E_POINTER;
     HRESULT hr = AddStillGrabber();

@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 
+
+#include "profiles/mux_profile.h"
 #include "profiles/profile_store.h"
 #include "tests/support/temp_environment.h"
 
@@ -119,6 +122,90 @@ TEST_F(QdrecordTool, DirectoryThatTakesNoFilesFailsWithTheSinksLabel) {
     EXPECT_NE(run.output.find(" - ICaptureGraphBuilder2 SetOutputFileName"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("no file can be created in the output directory \"/proc/\""), std::string::npos)
         << run.output;
+}
+
+// ---- The splitting multiplexer ending a recording, still images ----
+
+TEST_F(QdrecordTool, SplittingMultiplexerEndsTheRecordingAtItsFileLimit) {
+    {
+        CProfileStore store(profiles_.string() + "/");
+        store.Options.MovieDir = work_.string();
+        store.Options.MovieFile = "split";
+        store.Options.MovieNaming = 0;
+        auto mux = std::make_unique<CMuxProfile>();
+        mux->Name = "three pieces";
+        mux->MuxMode = 1;  // numbered AVI 1.0 pieces
+        mux->SplitMode = 0;  // by size
+        mux->SplitMaxFiles = 3;
+        mux->SplitMaxFileSizeMB = 1;
+        store.CurrentMux = mux.get();
+        store.MuxProfiles.push_back(std::move(mux));
+        ASSERT_TRUE(store.SaveProfileFiles());
+    }
+    // Uncompressed video fills three 1 MiB pieces in about a second; the length asked for is
+    // never reached.
+    const ToolRun run = Run("--seconds 60");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("the multiplexer ended the recording at its file limit"), std::string::npos) << run.output;
+    EXPECT_TRUE(std::regex_search(run.output, std::regex("files written: 3\n"))) << run.output;
+    // Numbered pieces follow the name and a dash.
+    for (const char* piece : {"split-000.avi", "split-001.avi", "split-002.avi"}) {
+        EXPECT_NE(run.output.find("file: " + (work_ / piece).string() + "\n"), std::string::npos) << run.output;
+        ASSERT_TRUE(fs::is_regular_file(work_ / piece)) << piece << "\n" << run.output;
+        EXPECT_LE(fs::file_size(work_ / piece), 1u << 20) << piece;
+        EXPECT_GT(ProbeStream(work_ / piece, "v", "width"), 0) << piece << " does not play";
+    }
+    EXPECT_FALSE(fs::exists(work_ / "split-003.avi"));
+    std::smatch seconds;
+    ASSERT_TRUE(std::regex_search(run.output, seconds, std::regex("seconds: ([0-9.]+)\n"))) << run.output;
+    EXPECT_LT(std::atof(seconds[1].str().c_str()), 30.0) << "the recording ran on after the last piece";
+}
+
+class QdrecordStill : public QdrecordTool {
+protected:
+    void SetUp() override {
+        QdrecordTool::SetUp();
+        CProfileStore store(profiles_.string() + "/");
+        store.Options.StillDir = work_.string();
+        store.Options.StillFile = "shot";
+        store.Options.StillNaming = 1;  // numbered
+        store.Options.StillNumber = 0;
+        ASSERT_TRUE(store.SaveProfileFiles());
+    }
+
+    // The file a still run printed, checked to be a whole 640 x 480 RGB24 bitmap.
+    fs::path StillFile(const ToolRun& run) {
+        std::smatch match;
+        if (!std::regex_search(run.output, match, std::regex("file: (.*\\.bmp)\n"))) return {};
+        const fs::path file(match[1].str());
+        std::ifstream in(file, std::ios::binary);
+        char magic[2] = {};
+        in.read(magic, 2);
+        EXPECT_EQ(std::string(magic, 2), "BM") << file;
+        EXPECT_EQ(fs::file_size(file), 921654u) << file;
+        return file;
+    }
+};
+
+TEST_F(QdrecordStill, TakesAStillImageNamedByTheOptions) {
+    const ToolRun run = Run("--still");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(StillFile(run), work_ / "shot-0000.bmp") << run.output;
+}
+
+TEST_F(QdrecordStill, NumberedStillImagesNeverOverwriteAnEarlierOne) {
+    const ToolRun first = Run("--still");
+    ASSERT_EQ(first.status, 0) << first.output;
+    const auto firstWritten = fs::last_write_time(work_ / "shot-0000.bmp");
+    const ToolRun second = Run("--still");
+    ASSERT_EQ(second.status, 0) << second.output;
+    EXPECT_EQ(StillFile(second), work_ / "shot-0001.bmp") << second.output;
+    EXPECT_EQ(fs::last_write_time(work_ / "shot-0000.bmp"), firstWritten);
+}
+
+TEST_F(QdrecordStill, StillAndLengthTogetherAreACommandLineError) {
+    EXPECT_EQ(Run("--still --seconds 2").status, 2);
+    EXPECT_FALSE(fs::exists(work_ / "shot-0000.bmp"));
 }
 
 }  // namespace

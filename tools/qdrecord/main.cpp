@@ -1,8 +1,10 @@
 // qdrecord: a headless recorder on the capture engine, for scripts and cron.
 //   qdrecord [--profiles DIR] [--device NAME] [--compressor NAME] [--mux NAME] --seconds N
+//   qdrecord [--profiles DIR] [--device NAME] --still
 // Records with the named profiles (the current ones by default) of the profile directory into
 // the options' movie directory and naming, then prints the file, the frames captured and
-// dropped and the statistics.
+// dropped and the statistics; or takes one still image into the options' still directory and
+// naming and prints its file.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,7 +16,8 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: qdrecord [--profiles DIR] [--device NAME] [--compressor NAME] [--mux NAME] --seconds N\n");
+    std::fprintf(stderr, "usage: qdrecord [--profiles DIR] [--device NAME] [--compressor NAME] [--mux NAME] --seconds N\n"
+                         "       qdrecord [--profiles DIR] [--device NAME] --still\n");
     return 2;
 }
 
@@ -31,6 +34,10 @@ int main(int argc, char** argv) {
     bool secondsGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--still") {
+            request.still = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage();
         const char* value = argv[++i];
         if (arg == "--profiles") {
@@ -49,13 +56,13 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (!secondsGiven) return Usage();
+    if (secondsGiven == request.still) return Usage();  // a recording's length, or a still image
     if (request.profileDirectory.empty()) request.profileDirectory = ResolveProfileDirectory();
     if (FAILED(CoInitialize(nullptr))) {
         std::fprintf(stderr, "qdrecord: CoInitialize failed\n");
         return 1;
     }
-    const int status = qdrecord::Record(request);
+    const int status = request.still ? qdrecord::TakeStill(request) : qdrecord::Record(request);
     CoUninitialize();
     return status;
 }

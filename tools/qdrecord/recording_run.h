@@ -10,10 +10,14 @@ struct Request {
     std::string profileDirectory;  // ends with '/'
     std::string device, compressor, mux;  // profile names; empty: the current profile
     double seconds = 0;
+    bool still = false;  // one still image instead of a recording
 };
 
 // Exit status: 0 recorded, 1 the recording failed (the failure reports are on stderr),
 // 2 a profile named on the command line does not exist.
 int Record(const Request& request);
+// One still image of the device profile's video device, named by the options. Exit status as
+// for Record.
+int TakeStill(const Request& request);
 
 }  // namespace qdrecord
