@@ -31,6 +31,8 @@ void CMainFrame::RunStartupSequence() {
     if (options.OtherPriority != NORMAL_PRIORITY_CLASS && !SetPriorityClass(GetCurrentProcess(), options.OtherPriority))
         ReportFailure(HResultFromLastError(), TRUE, "SetPriorityClass");
     SetAlwaysOnTop(options.AlwaysOnTop != 0);
+    if (options.TrayIcon) AddTrayIcon();
+    else RemoveTrayIcon();
 
     if (options.GraphRunning == 1) {
         CDeviceProfile* device = store.CurrentDevice;
@@ -44,8 +46,8 @@ void CMainFrame::RunStartupSequence() {
         CSplashWindow::SetSplashText(QString::fromUtf8(texts::SplashStartingPreview));
         engine_->RunPreview();
     }
-    profileBar_->Refill(store);
-    profileBar_->setEnabled(options.GraphRunning == 1);
+    RefillProfileLists();
+    UpdateCommandStates();
     RefreshNames();
 
     connect(&statusTimer_, &QTimer::timeout, this, &CMainFrame::OnStatusTimer, Qt::UniqueConnection);
@@ -59,6 +61,8 @@ void CMainFrame::OnStatusTimer() {
     double usage = 0.0;
     if (cpuUsage_ && cpuUsage_->Collect()) usage = cpuUsage_->Value();
     informationBar_->SetField(ids::InfoCpuUsage, QString::asprintf("%.1f", usage));
+    // The toolbar's buttons follow the state as menus do when they open.
+    UpdateCommandStates();
 }
 
 void CMainFrame::RefreshNames() {

@@ -6,6 +6,7 @@
 #include <list>
 #include <memory>
 
+#include "common/module_interfaces.h"
 #include "platform/com/moniker.h"
 #include "platform/com/unknown.h"
 #include "platform/media/interfaces/capture_builder.h"
@@ -45,7 +46,8 @@ struct GraphSession {
     ComPtr<IBaseFilter> FileWriter;
     ComPtr<IFileSinkFilter2> FileSink;
     ComPtr<IAMDroppedFrames> DroppedFrames;
-    ComPtr<IUnknown> AviMuxControl, TimeShiftControl;  // the outside multiplexer's control interfaces
+    ComPtr<IUnknown> AviMuxControl;  // the outside multiplexer's control interface
+    ComPtr<ITalvinTimeShift> TimeShiftControl;
     ComPtr<IPin> VideoCapturePin, VideoPreviewPin, AudioCapturePin, AudioPreviewPin;
     ComPtr<IPin> VideoCaptureOut, VideoPreviewOut, AudioCaptureOut, AudioPreviewOut;
     ComPtr<ISampleGrabber> SampleGrabberControl;
