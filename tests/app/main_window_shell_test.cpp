@@ -309,6 +309,30 @@ TEST_F(MainWindowShellTest, FullScreenOnAndOffRestoresTheWindow) {
     frame->RunLeavingSequence();
 }
 
+// What is saved in full screen is the window as it comes back: its placement and its bars.
+TEST_F(MainWindowShellTest, SavingInFullScreenKeepsTheWindowedLayout) {
+    QSize windowed;
+    {
+        auto frame = StartFrame();
+        frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        frame->setGeometry(70, 80, 600, 500);
+        frame->CompressorBar()->show();
+        QTest::qWait(50);
+        windowed = frame->size();
+        frame->Command(ids::FullScreen)->trigger();
+        ASSERT_TRUE(frame->IsFullScreenMode());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->isFullScreen(); }, 2000));
+        frame->RunLeavingSequence();
+    }
+    auto frame = StartFrame(false);
+    frame->show();
+    EXPECT_EQ(frame->size(), windowed);
+    EXPECT_TRUE(frame->MessageBar()->isVisible());
+    EXPECT_TRUE(frame->CompressorBar()->isVisible());
+    EXPECT_TRUE(frame->ToolBar()->isVisible());
+}
+
 // In full screen the right button only leaves it; otherwise it opens menu 331.
 TEST_F(MainWindowShellTest, TheRightButtonLeavesFullScreenOrOpensTheVideoMenu) {
     auto frame = StartFrame();
