@@ -61,12 +61,13 @@ std::vector<std::pair<int, QDockWidget*>> CMainFrame::DockBars() const {
 }
 
 // The information bar docks left or right, every other bar top or bottom (their own allowed
-// areas); each starts on its initial side.
+// areas); each starts on its initial side, in a row of its own.
 void CMainFrame::DockAllBars() {
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
     for (const auto& [command, bar] : DockBars()) {
         if (!bar) continue;
-        addDockWidget(bar == informationBar_ ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, bar);
+        if (bar == informationBar_) addDockWidget(Qt::RightDockWidgetArea, bar);
+        else addDockWidget(Qt::BottomDockWidgetArea, bar, Qt::Vertical);
     }
 }
 

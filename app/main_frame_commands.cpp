@@ -63,6 +63,7 @@ QAction* CMainFrame::AddCommand(int id) {
     }
     if (CommandCheck(id, CommandContext{})) action->setCheckable(true);
     action->setIcon(CommandIcon(id, style()));
+    action->setIconVisibleInMenu(false);  // the pictures are the toolbar's; menus show check marks
     commands_[id] = action;
     return action;
 }

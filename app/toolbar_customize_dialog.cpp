@@ -41,9 +41,14 @@ CToolBarCustomizeDialog::CToolBarCustomizeDialog(std::vector<ToolBarButtonChoice
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    for (QListWidget* list : {available_, current_}) list->setIconSize(QSize(16, 15));
+    auto* availableLabel = new QLabel(texts::AvailableButtons(), this);
+    availableLabel->setBuddy(available_);
+    auto* currentLabel = new QLabel(texts::CurrentButtons(), this);
+    currentLabel->setBuddy(current_);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(texts::AvailableButtons(), this), 0, 0);
-    grid->addWidget(new QLabel(texts::CurrentButtons(), this), 0, 2);
+    grid->addWidget(availableLabel, 0, 0);
+    grid->addWidget(currentLabel, 0, 2);
     grid->addWidget(available_, 1, 0);
     grid->addLayout(buttons, 1, 1);
     grid->addWidget(current_, 1, 2);
