@@ -61,13 +61,19 @@ std::vector<std::pair<int, QDockWidget*>> CMainFrame::DockBars() const {
 }
 
 // The information bar docks left or right, every other bar top or bottom (their own allowed
-// areas); each starts on its initial side, in a row of its own.
+// areas); each starts on its initial side, in a row of its own. A row keeps the height of its
+// controls, so height the window gains or loses is the video pane's.
 void CMainFrame::DockAllBars() {
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
     for (const auto& [command, bar] : DockBars()) {
         if (!bar) continue;
-        if (bar == informationBar_) addDockWidget(Qt::RightDockWidgetArea, bar);
-        else addDockWidget(Qt::BottomDockWidgetArea, bar, Qt::Vertical);
+        if (bar == informationBar_) {
+            addDockWidget(Qt::RightDockWidgetArea, bar);
+            continue;
+        }
+        QWidget* body = bar->widget();
+        body->setSizePolicy(body->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+        addDockWidget(Qt::BottomDockWidgetArea, bar, Qt::Vertical);
     }
 }
 
