@@ -19,6 +19,7 @@
 #include "app/main_frame.h"
 #include "app/main_toolbar.h"
 #include "app/message_bar.h"
+#include "app/mixer_bar.h"
 #include "app/profile_bar.h"
 #include "app/profile_list_bar.h"
 #include "app/resource_ids.h"
@@ -241,6 +242,38 @@ TEST_F(MainWindowShellTest, DraggingTheRightEdgeKeepsThePaneAtTheRatio) {
     EXPECT_EQ(frame->geometry().top(), before.top());
     EXPECT_EQ(frame->width(), dragged.width());
     EXPECT_NE(frame->height(), before.height());
+    EXPECT_NEAR(pane.height(), pane.width() * 3 / 4, 1) << pane.width() << " x " << pane.height();
+}
+
+// Bars restored shown and then hidden leave their height to the video pane, not to the bars
+// that stay, so the drag still sizes the pane.
+TEST_F(MainWindowShellTest, HiddenBarsLeaveTheirHeightToTheVideoPane) {
+    const auto optionalBars = [](CMainFrame& frame) {
+        return std::vector<QDockWidget*>{frame.CompressorBar(), frame.MuxBar(), frame.TimeShiftBar()};
+    };
+    {
+        auto frame = StartFrame(false);
+        frame->show();
+        frame->setGeometry(0, 0, 1000, 850);
+        for (QDockWidget* bar : optionalBars(*frame)) bar->show();
+        QTest::qWait(50);
+        frame->RunLeavingSequence();
+    }
+    auto frame = StartFrame(false);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QTest::qWait(50);
+    for (QDockWidget* bar : optionalBars(*frame)) bar->hide();
+    QTest::qWait(50);
+    // A bar's title and its controls; never the rows the hidden bars had.
+    EXPECT_LT(frame->MixerBar()->height(), frame->MixerBar()->widget()->sizeHint().height() + 30);
+    frame->Command(ids::Aspect4x3)->trigger();
+    const QRect before = frame->geometry();
+    QRect dragged = before;
+    dragged.setBottomRight(before.bottomRight() - QPoint(150, 200));
+    frame->OnUserSizing(before, dragged);
+    QTest::qWait(50);
+    const QSize pane = frame->EnginePane()->size();
     EXPECT_NEAR(pane.height(), pane.width() * 3 / 4, 1) << pane.width() << " x " << pane.height();
 }
 
