@@ -73,7 +73,6 @@ void CMainFrame::CreateCommands() {
     for (const CommandInfo& info : MainCommands())
         if (std::find(std::begin(kBarToggles), std::end(kBarToggles), info.id) == std::end(kBarToggles))
             AddCommand(info.id);
-    commands_[ids::About]->setText(texts::About());
     commands_[ids::FullScreen]->setShortcut(QKeySequence(Qt::Key_F11));
     commands_[ids::Record]->setShortcut(QKeySequence(Qt::Key_F9));
     commands_[ids::StillImage]->setShortcut(QKeySequence(Qt::Key_F8));

@@ -37,7 +37,6 @@ inline QString SettingsMenu() { return QString::fromUtf8("設定(&O)"); }
 inline QString HelpMenu() { return QString::fromUtf8("ﾍﾙﾌﾟ(&H)"); }
 inline QString AppExit() { return QString::fromUtf8("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"); }
 inline QString HelpFinder() { return QString::fromUtf8("ﾄﾋﾟｯｸの検索(&H)"); }
-inline QString About() { return QString::fromUtf8("Quilldeck のﾊﾞｰｼﾞｮﾝ情報(&A)..."); }
 
 // Information bar labels.
 inline QString InfoClock() { return QString::fromUtf8("現時刻："); }
