@@ -1,27 +1,42 @@
-// The program's main window: the engine pane as client area, the message, information, TV
-// and profile bars, the menus, the status timer, and the window state kept in "window.dat".
+// The program's main window: the engine pane as client area, the toolbar, the dockable bars,
+// the status bar, the menus and their commands, the tray icon, the status timer, and the window
+// state kept in "window.dat". The pieces live in their own files: main_frame_bars.cpp (the bars
+// and what their controls do), main_frame_commands.cpp (actions, menus and their enabling),
+// main_frame_window.cpp (full screen, always on top, tray, minimising, aspect-keeping sizing),
+// main_frame_state.cpp (window state and leaving), startup_sequence.cpp (start-up and status).
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <QTimer>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/command_table.h"
 #include "app/window_state.h"
 #include "engine/capture_engine.h"
+#include "engine/time_shift_commands.h"
 #include "profiles/profile_message_sink.h"
 
 class CEnginePane;
 class CInformationBar;
 class CMessageBar;
+class CMainToolBar;
 class CMixerBar;
 class CProfileBar;
 class CTvBar;
+class CProfileListBar;
+class CTimeShiftBar;
+class CTrayIcon;
 class CWidgetWindow;
 class CpuUsageCounter;
+class QDockWidget;
 class QLabel;
+class QMenu;
 
 class CMainFrame : public QMainWindow, public IProfileMessageSink {
     Q_OBJECT
@@ -56,6 +71,18 @@ public:
     CProfileBar* ProfileBar() const { return profileBar_; }
     CMixerBar* MixerBar() const { return mixerBar_; }
     CTvBar* TvBar() const { return tvBar_; }
+    CProfileListBar* CompressorBar() const { return compressorBar_; }
+    CProfileListBar* MuxBar() const { return muxBar_; }
+    CTimeShiftBar* TimeShiftBar() const { return timeShiftBar_; }
+    CMainToolBar* ToolBar() const { return toolBar_; }
+    CTrayIcon* TrayIcon() const { return tray_; }
+    QLabel* CapturePane() const { return capturePane_; }
+    QLabel* MessagePane() const { return messagePane_; }
+    // The action of command `id` (shared by the menus and the toolbar), or null.
+    QAction* Command(int id) const;
+    // The dockable bars in their docking order with their show/hide commands; a bar not built
+    // yet (the TV bar) is listed with a null bar.
+    std::vector<std::pair<int, QDockWidget*>> DockBars() const;
     CEnginePane* EnginePane() const { return enginePane_; }
     HWND Handle() const;
     const WindowState& State() const { return windowState_; }
@@ -80,14 +107,68 @@ public:
     void ShowChannelDialog();
     void ShowHelp();
 
+    // Whether a recording runs. The recording controller sets it when a recording starts and
+    // stops; the engine's own Capturing flag counts as well.
+    bool IsRecording() const;
+    void SetRecording(bool recording);
+    // What the command enabling depends on, now; and the commands and bars brought up to date.
+    CommandContext CurrentCommandContext() const;
+    void UpdateCommandStates();
+
+    // The compressor and multiplexer bars' choices, and their lists refilled from the store.
+    void ChooseCompressorProfile(int index);
+    void ChooseMuxProfile(int index);
+    void RefillProfileLists();
+    // A time-shift bar button, and the slider let go at `seconds`.
+    void OnTimeShiftButton(TimeShiftButton button);
+    void OnTimeShiftSeek(int seconds);
+
+    // Full screen (F11), and whether the window is in it.
+    void ToggleFullScreen();
+    bool IsFullScreenMode() const { return fullScreen_; }
+    // The right mouse button on the video pane at `globalPos`.
+    void OnVideoRightButton(const QPoint& globalPos);
+    QMenu* VideoPopupMenu() const { return videoPopup_; }
+    QMenu* TrayPopupMenu() const { return trayPopup_; }
+    // The tray icon: added (TrayIcon set only when it could be), removed, the command's flip.
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ToggleTrayIcon();
+    // The tray icon's buttons.
+    void OnTrayLeftButton();
+    void OnTrayDoubleClick();
+    void OnTrayRightButton();
+    // The user dragged the window from `before` to `dragged`: with an aspect ratio set, the
+    // window takes the corrected rectangle (also what a drag by the window system does).
+    void OnUserSizing(const QRect& before, const QRect& dragged);
+    // Menu 346, on the toolbar and the bars.
+    QMenu* createPopupMenu() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    void CreateBars();
+    void DockAllBars();
+    void CreateCommands();
+    QAction* AddCommand(int id);
+    void ConnectCommands();
     void CreateMenus();
+    void CreatePopupMenus();
     void CreateInertAccelerators();
-    QMenu* CreateVideoSizeMenu(QWidget* parent);
+    void FillVideoMenu(QMenu* menu);
+    void UpdateBarStates(const CommandContext& context);
+    void SetAspect(int commandId);
+    void FlipAutoRestoreMinimize();
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    void RestoreFromTray();
+    void ShowTimeShiftPicture(bool show);
+    void ScheduleGeometryCheck();
     void ApplyPlacement(const WindowPlacement& placement);
     WindowPlacement CurrentPlacement() const;
     void OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -108,8 +189,27 @@ private:
     CProfileBar* profileBar_ = nullptr;
     CMixerBar* mixerBar_ = nullptr;
     CTvBar* tvBar_ = nullptr;
+    CProfileListBar* compressorBar_ = nullptr;
+    CProfileListBar* muxBar_ = nullptr;
+    CTimeShiftBar* timeShiftBar_ = nullptr;
+    CMainToolBar* toolBar_ = nullptr;
     QLabel* capturePane_ = nullptr;
-    QAction* alwaysOnTopAction_ = nullptr;
+    QLabel* messagePane_ = nullptr;
+    std::map<int, QAction*> commands_;
+    QMenu* videoPopup_ = nullptr;
+    QMenu* trayPopup_ = nullptr;
+    CTrayIcon* tray_ = nullptr;
+    bool recording_ = false;
+    // Full screen: what the window looked like before it, put back when leaving.
+    bool fullScreen_ = false;
+    QRect geometryBeforeFullScreen_;
+    bool maximizedBeforeFullScreen_ = false;
+    std::vector<QWidget*> hiddenForFullScreen_;
+    // The window's rectangle after the last move or resize, to tell which edge a drag moved.
+    QRect lastGeometry_;
+    bool correctingSize_ = false;
+    bool userResized_ = false;
+    bool geometryCheckPending_ = false;
     WindowState windowState_;
     QTimer statusTimer_;
     std::unique_ptr<CpuUsageCounter> cpuUsage_;

@@ -5,6 +5,8 @@
 #include <iterator>
 
 #include "app/main_frame.h"
+#include "app/main_toolbar.h"
+#include "app/tray_icon.h"
 #include "app/ui_texts.h"
 #include "platform/system/atomic_file.h"
 #include "platform/system/cpu_usage.h"
@@ -37,10 +39,14 @@ QString CMainFrame::ProfilePath(const char* fileName) const {
 WindowPlacement CMainFrame::CurrentPlacement() const {
     WindowPlacement placement = windowState_.Placement;
     placement.length = 44;
-    placement.showCmd = isMinimized() ? SW_SHOWMINIMIZED : isMaximized() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    placement.showCmd = isMinimized()                                        ? SW_SHOWMINIMIZED
+                        : (fullScreen_ ? maximizedBeforeFullScreen_ : isMaximized()) ? SW_SHOWMAXIMIZED
+                                                                                     : SW_SHOWNORMAL;
     // The normal rectangle holds the frame's position and its size without the window
     // manager's decoration, which is what restoring it needs.
-    const QRect normal = (isMinimized() || isMaximized()) ? normalGeometry() : QRect(pos(), size());
+    const QRect normal = fullScreen_                          ? geometryBeforeFullScreen_
+                         : (isMinimized() || isMaximized()) ? normalGeometry()
+                                                            : QRect(pos(), size());
     placement.normal = WindowRect{normal.left(), normal.top(), normal.left() + normal.width(),
                                   normal.top() + normal.height()};
     return placement;
@@ -92,11 +98,17 @@ void CMainFrame::SaveWindowState() {
     const std::string path = profileDirectory_ + kWindowStateFileName;
     if (WriteFileAtomically(path, bytes.data(), bytes.size()) != 0) ShowMessage(texts::WindowStateOpenFailed);
 
+    // In full screen the bars are hidden for the moment only: the layout kept is the one they
+    // come back to.
+    for (QWidget* widget : hiddenForFullScreen_) widget->setVisible(true);
+    const QByteArray bars = saveState();
+    for (QWidget* widget : hiddenForFullScreen_) widget->setVisible(false);
     QSettings settings(settingsPath_, QSettings::IniFormat);
     settings.beginGroup(QString::fromUtf8(kBarSection));
-    settings.setValue(QString::fromUtf8(kBarStateKey), saveState());
+    settings.setValue(QString::fromUtf8(kBarStateKey), bars);
     settings.endGroup();
     settings.sync();
+    toolBar_->SaveLayout();
 }
 
 void CMainFrame::RunLeavingSequence() {
@@ -110,6 +122,7 @@ void CMainFrame::RunLeavingSequence() {
     // the user's files with empty lists and default placements.
     if (profilesLoaded_) engine_->Store().SaveProfiles();
     RestoreCurrentMixerLine();
+    if (tray_) tray_->Remove();
     statusTimer_.stop();
     cpuUsage_.reset();
     if (windowStateLoaded_) SaveWindowState();

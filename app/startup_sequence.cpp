@@ -32,6 +32,8 @@ void CMainFrame::RunStartupSequence() {
     if (options.OtherPriority != NORMAL_PRIORITY_CLASS && !SetPriorityClass(GetCurrentProcess(), options.OtherPriority))
         ReportFailure(HResultFromLastError(), TRUE, "SetPriorityClass");
     SetAlwaysOnTop(options.AlwaysOnTop != 0);
+    if (options.TrayIcon) AddTrayIcon();
+    else RemoveTrayIcon();
 
     if (options.GraphRunning == 1) {
         CDeviceProfile* device = store.CurrentDevice;
@@ -49,9 +51,8 @@ void CMainFrame::RunStartupSequence() {
         engine_->SelectChannelProfile();
     }
     tvBar_->Refill();
-    tvBar_->setEnabled(options.GraphRunning == 1);
-    profileBar_->Refill(store);
-    profileBar_->setEnabled(options.GraphRunning == 1);
+    RefillProfileLists();
+    UpdateCommandStates();
     RefreshNames();
 
     connect(&statusTimer_, &QTimer::timeout, this, &CMainFrame::OnStatusTimer, Qt::UniqueConnection);
@@ -65,6 +66,8 @@ void CMainFrame::OnStatusTimer() {
     double usage = 0.0;
     if (cpuUsage_ && cpuUsage_->Collect()) usage = cpuUsage_->Value();
     informationBar_->SetField(ids::InfoCpuUsage, QString::asprintf("%.1f", usage));
+    // The toolbar's buttons follow the state as menus do when they open.
+    UpdateCommandStates();
 }
 
 void CMainFrame::RefreshNames() {

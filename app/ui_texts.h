@@ -13,6 +13,22 @@ inline QString InformationBarTitle() { return QString::fromUtf8("ｲﾝﾌｫﾒ
 inline QString ProfileBarTitle() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲﾙ ﾊﾞｰ"); }
 inline QString MixerBarTitle() { return QString::fromUtf8("ﾐｷｻｰ ﾊﾞｰ"); }
 inline QString TvBarTitle() { return QString::fromUtf8("TV ﾊﾞｰ"); }
+inline QString CompressorBarTitle() { return QString::fromUtf8("ｺﾝﾌﾟﾚｯｻ ﾊﾞｰ"); }
+inline QString MuxBarTitle() { return QString::fromUtf8("Mux ﾊﾞｰ"); }
+inline QString TimeShiftBarTitle() { return QString::fromUtf8("ﾀｲﾑｼﾌﾄ ﾊﾞｰ"); }
+inline QString ToolBarTitle() { return QString::fromUtf8("ﾂｰﾙ ﾊﾞｰ"); }
+inline QString CustomizeToolBarTitle() { return QString::fromUtf8("ツール バーのカスタマイズ"); }
+inline QString AvailableButtons() { return QString::fromUtf8("利用できるボタン(&V):"); }
+inline QString CurrentButtons() { return QString::fromUtf8("現在のツール バーのボタン(&T):"); }
+inline QString AddButton() { return QString::fromUtf8("追加(&A) ->"); }
+inline QString RemoveButton() { return QString::fromUtf8("<- 削除(&R)"); }
+inline QString MoveUpButton() { return QString::fromUtf8("上へ移動(&U)"); }
+inline QString MoveDownButton() { return QString::fromUtf8("下へ移動(&D)"); }
+inline QString ResetButton() { return QString::fromUtf8("リセット(&E)"); }
+inline QString SeparatorItem() { return QString::fromUtf8("区切り"); }
+inline QString RecordMenu() { return QString::fromUtf8("録画(&R)"); }
+inline QString AspectMenu() { return QString::fromUtf8("ｱｽﾍﾟｸﾄ比(&A)"); }
+inline QString ToolBarMenu() { return QString::fromUtf8("ﾂｰﾙ ﾊﾞｰ(&T)"); }
 
 // Menus.
 inline QString FileMenu() { return QString::fromUtf8("ﾌｧｲﾙ(&F)"); }
@@ -20,17 +36,8 @@ inline QString ViewMenu() { return QString::fromUtf8("表示(&V)"); }
 inline QString VideoMenu() { return QString::fromUtf8("ﾋﾞﾃﾞｵ(&S)"); }
 inline QString SettingsMenu() { return QString::fromUtf8("設定(&O)"); }
 inline QString HelpMenu() { return QString::fromUtf8("ﾍﾙﾌﾟ(&H)"); }
-inline QString ViewMessageBar() { return QString::fromUtf8("ﾒｯｾｰｼﾞ ﾊﾞｰ(&M)"); }
-inline QString ViewInformationBar() { return QString::fromUtf8("ｲﾝﾌｫﾒｰｼｮﾝ ﾊﾞｰ(&I)"); }
-inline QString ViewProfileBar() { return QString::fromUtf8("ﾌﾟﾛﾌｧｲﾙ ﾊﾞｰ(&P)"); }
-inline QString ViewMixerBar() { return QString::fromUtf8("ﾐｷｻｰ ﾊﾞｰ(&X)"); }
-inline QString ViewTvBar() { return QString::fromUtf8("TV ﾊﾞｰ(&V)"); }
-inline QString AlwaysOnTop() { return QString::fromUtf8("常に手前に表示する"); }
-inline QString ChannelSettings() { return QString::fromUtf8("チャンネルの設定"); }
-inline QString SaveProfiles() { return QString::fromUtf8("プロファイルを保存する"); }
 inline QString AppExit() { return QString::fromUtf8("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"); }
 inline QString HelpFinder() { return QString::fromUtf8("ﾄﾋﾟｯｸの検索(&H)"); }
-inline QString About() { return QString::fromUtf8("Quilldeck のﾊﾞｰｼﾞｮﾝ情報(&A)..."); }
 
 // Information bar labels.
 inline QString InfoClock() { return QString::fromUtf8("現時刻："); }
