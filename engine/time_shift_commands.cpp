@@ -37,7 +37,7 @@ HRESULT CallTimeShift(ITalvinTimeShift* control, TimeShiftButton button) {
     if (!control) return E_POINTER;
     switch (button) {
     case TimeShiftButton::Play: return control->SetSpeed(kPlay);
-    case TimeShiftButton::Pause: return control->Pause();
+    case TimeShiftButton::Pause: return control->PausePlayback();
     case TimeShiftButton::Live: return control->Live();
     case TimeShiftButton::FastForward: return control->SetSpeed(kFast);
     case TimeShiftButton::PlayBackwards: return control->SetSpeed(-kPlay);

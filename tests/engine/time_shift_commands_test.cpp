@@ -15,7 +15,7 @@ class FakeTimeShift final : public ComObject<ITalvinTimeShift> {
 public:
     HRESULT SetSpeed(LONG percent) override { return Note("speed " + std::to_string(percent)); }
     HRESULT Live() override { return Note("live"); }
-    HRESULT Pause() override { return Note("pause"); }
+    HRESULT PausePlayback() override { return Note("pause"); }
     HRESULT Seek(LONG seconds) override { return Note("seek " + std::to_string(seconds)); }
     HRESULT GetPosition(LONG* position, LONG* length) override {
         *position = 0;
