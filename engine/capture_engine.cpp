@@ -11,6 +11,7 @@ CCaptureEngine::CCaptureEngine(std::string profileDirectory, IProfileMessageSink
 }
 
 CCaptureEngine::~CCaptureEngine() {
+    ClosePendingHandles();
     DestroyGraphSession();
     store_.FreeProfiles();
     session_.VideoCompressor = nullptr;

@@ -9,6 +9,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/failure_report.h"
 #include "engine/device_catalog.h"
@@ -64,7 +65,34 @@ public:
     // The engine window's new client size (its WM_SIZE).
     void OnSize(int width, int height);
 
+    // ---- Compressors ----
+    HRESULT BindCompressors(CCompressorProfile* profile);
+    static HRESULT LoadFilterState(IBaseFilter* filter, const BYTE* data, ULONG length);
+    // target 0: the video capture pin, 1: the video preview pin (from `device`), 2: the bound
+    // video compressor (from `compressor`).
+    void ApplyCompressionSettings(CDeviceProfile* device, CCompressorProfile* compressor, int target);
+    void ApplyVideoDialogState(CCompressorProfile* compressor);
+    void ApplyAudioFormat(CCompressorProfile* compressor);
+
+    // ---- Filter chains ----
+    // Puts the chain's filters one after another on `pin`, which becomes the last one's output.
+    HRESULT InsertFilterChain(ComPtr<IPin>& pin, CFilterProfile* chain, BOOL video);
+    HRESULT BuildChainGraph(CDeviceProfile* device);
+
+    // ---- Recording ----
+    HRESULT BuildCaptureGraph(CDeviceProfile* device, CCompressorProfile* compressor, CMuxProfile* mux,
+                              CRecordProfile* reservation);
+    // The output directory (with its separator) and name without extension of the last build,
+    // and the name handed to the sink (with the extension; the splitting multiplexer's base).
+    const std::string& OutputDirectory() const { return outputDirectory_; }
+    const std::string& OutputFileName() const { return outputFileName_; }
+    const std::string& SinkFileName() const { return sinkFile_; }
+    ULONGLONG FreeSpaceAtBuild() const { return freeSpaceAtBuild_; }
+    ULONGLONG FileSizeAtBuild() const { return fileSizeAtBuild_; }
+    std::size_t PendingHandleCount() const { return pendingHandles_.size(); }
+
     // ---- Run control ----
+    HRESULT StartCapture(CDeviceProfile* device, CMuxProfile* mux);
     HRESULT RunPreview();
     HRESULT StopGraph();
     HRESULT KillScreenSaver();
@@ -141,7 +169,64 @@ private:
     HRESULT PutSmartTee(ComPtr<IPin>& source, ComPtr<IPin>& captureOut, ComPtr<IPin>& previewOut, bool audio);
     HRESULT PutDvSplitter(ComPtr<IBaseFilter>& splitter, IPin* source, ComPtr<IPin>& videoOut, ComPtr<IPin>* audioOut);
     bool IsDvPin(IPin* pin);
-    HRESULT InsertFilterChain(CFilterProfile* chain, bool video);
+    // How one recording build routes its streams.
+    struct RecordingPlan {
+        CDeviceProfile* device = nullptr;
+        CCompressorProfile* compressor = nullptr;
+        CMuxProfile* mux = nullptr;
+        CFilterProfile* videoChain = nullptr;  // null: no video effect chain
+        CFilterProfile* audioChain = nullptr;
+        bool RecordsVideo() const;
+        bool PreviewsVideo() const;
+        bool RecordsAudio() const;
+        bool PreviewsAudio() const;
+        bool VideoTeeAfterChain() const;  // the preview shows the filtered picture
+        bool AudioTeeAfterChain() const;
+    };
+
+    static ComPtr<IMoniker> FindCatalogMoniker(const std::vector<ComPtr<IMoniker>>& list, const std::string& friendlyName,
+                                              const std::string& displayName);
+    HRESULT BindCompressor(const ComPtr<IMoniker>& previous, const ComPtr<IMoniker>& entry, ComPtr<IBaseFilter>& filter,
+                           const char* label);
+    void ApplyPinCompression(const VideoCompressionSettings& settings, IPin* pin, const char* pinName);
+    void ApplyCompressorSettings(const CCompressorProfile& profile);
+    void ApplyCompressorDataRate(IPin* output, DWORD dataRate);
+    HRESULT FindAudioCompressorConfig(ComPtr<IAMStreamConfig>& config);
+    ComPtr<IMoniker> FindChainFilter(const CFilterNode& node) const;
+    HRESULT FindRecordingChain(const CDeviceProfile* device, bool video, CFilterProfile*& chain);
+    HRESULT SplitDvOnCapturePath(const CDeviceProfile& device, BOOL beepOptional);
+    static bool IsConnected(IPin* pin);
+    void ApplyConnectedPinCompression(CDeviceProfile* device);
+
+    void NameOutput(const CRecordProfile* reservation);
+    HRESULT CheckOutputDirectory(const char* sinkLabel);
+    HRESULT CreateSink(const RecordingPlan& plan);
+    HRESULT CreateAviMuxSink(const CMuxProfile* mux);
+    HRESULT CreateAsfWriterSink(const CCompressorProfile& compressor, const CMuxProfile* mux);
+    void ApplyWindowsMediaInputSettings(const CCompressorProfile& compressor);
+    HRESULT CreateSplittingMuxSink(const CMuxProfile& mux);
+    void PassSplittingMuxSettings(const CMuxProfile& mux);
+    void WatchOutputSizes(const RecordingPlan& plan);
+    void ClosePendingHandles();
+    bool RecordingSourcesPresent(const CDeviceProfile* device, const CCompressorProfile* compressor) const;
+    HRESULT RepairCaptureTimestamps(const CDeviceProfile* device);
+    HRESULT TeeRecordedVideo(const RecordingPlan& plan);
+    HRESULT ChainRecordedVideo(const RecordingPlan& plan);
+    HRESULT SplitDvOnRecordingPreview();
+    HRESULT RenderVideoCapture(const RecordingPlan& plan);
+    HRESULT TeeRecordedAudio(const RecordingPlan& plan);
+    HRESULT ChainRecordedAudio(const RecordingPlan& plan);
+    HRESULT RenderAudioCapture(const RecordingPlan& plan);
+    void SizeFrameForRecording(CDeviceProfile* device);
+    HRESULT BuildRecordingPreview(const RecordingPlan& plan);
+    void ConnectRecordingVideoPort(const RecordingPlan& plan);
+    void RenderRecordedClosedCaptions(const CDeviceProfile* device);
+    void RenderTimeShift(const RecordingPlan& plan);
+
+    void UseRecordingClock(const CDeviceProfile* device);
+    void ControlRecordedStream(IBaseFilter* source, const GUID* type, REFERENCE_TIME start, const char* label);
+    const GUID* RecordedVideoType(const CDeviceProfile* device);
+    void TakeClockAdjust();
     HRESULT FindFilterChain(CDeviceProfile* device, bool video, CFilterProfile*& chain);
     HRESULT ReadySessionForPreview(const CDeviceProfile* device);
     void SizeWindowsForPreview(CDeviceProfile* device);
@@ -160,7 +245,7 @@ private:
     HRESULT RenderAudioPreview(const CDeviceProfile* device);
     void SendGraphEventsToFrame();
     void FinishPreviewBuild(CDeviceProfile* device);
-    void AttachVideoWindow(bool visible);
+    void AttachVideoWindow(bool visible, BOOL beep = TRUE);
     void SizeFrameByMode(CDeviceProfile* device);
     void WriteBackAllocators(CDeviceProfile* device);
     void SetScreenSaverAllowed(bool allowed, BOOL beep);
@@ -189,6 +274,9 @@ private:
     DeviceCatalog catalog_;
     CProfileStore store_;
     std::list<ComPtr<IBaseFilter>> insertedVideoFilters_, insertedAudioFilters_;
+    std::vector<HANDLE> pendingHandles_;  // output files watched while recording
+    std::string outputDirectory_, outputFileName_, sinkFile_;
+    ULONGLONG freeSpaceAtBuild_ = 0, fileSizeAtBuild_ = 0;
     GraphSession session_;
     IFailureReportSink* messageBar_ = nullptr;
     HWND window_ = nullptr;

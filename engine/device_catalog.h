@@ -3,10 +3,12 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "platform/com/moniker.h"
 #include "platform/com/unknown.h"
+#include "platform/media/interfaces/windows_media.h"
 
 enum CatalogList : int {
     VideoInputDevices = 0,
@@ -28,7 +30,15 @@ public:
     void Clear();
 
     const std::vector<ComPtr<IMoniker>>& List(CatalogList list) const { return lists_[list]; }
+    // The Windows Media profiles: the system profiles of version 7.0, then one per ".prx" file
+    // of the encoder's profile directory (the current directory when there is no encoder).
+    const std::vector<ComPtr<IWMProfile>>& WindowsMediaProfiles() const { return wmProfiles_; }
+    // The first Windows Media profile whose name, in the ANSI code page, equals `name`.
+    ComPtr<IWMProfile> FindWindowsMediaProfile(const std::string& name) const;
 
 private:
+    void FillWindowsMediaProfiles();
+
     std::array<std::vector<ComPtr<IMoniker>>, CatalogListCount> lists_;
+    std::vector<ComPtr<IWMProfile>> wmProfiles_;
 };

@@ -6,6 +6,8 @@
 #include <list>
 #include <memory>
 
+#include "common/module_interfaces.h"
+
 #include "platform/com/moniker.h"
 #include "platform/com/unknown.h"
 #include "platform/media/interfaces/capture_builder.h"
@@ -45,7 +47,8 @@ struct GraphSession {
     ComPtr<IBaseFilter> FileWriter;
     ComPtr<IFileSinkFilter2> FileSink;
     ComPtr<IAMDroppedFrames> DroppedFrames;
-    ComPtr<IUnknown> AviMuxControl, TimeShiftControl;  // the outside multiplexer's control interfaces
+    ComPtr<ITalvinAVIMux> AviMuxControl;  // the splitting multiplexer's settings
+    ComPtr<ITalvinTimeShift> TimeShiftControl;
     ComPtr<IPin> VideoCapturePin, VideoPreviewPin, AudioCapturePin, AudioPreviewPin;
     ComPtr<IPin> VideoCaptureOut, VideoPreviewOut, AudioCaptureOut, AudioPreviewOut;
     ComPtr<ISampleGrabber> SampleGrabberControl;
@@ -61,7 +64,9 @@ struct GraphSession {
     LONG BaselineNotDropped = 0;
     DWORD RunStartTime = 0;
     DWORD StopTime = 0;
-    // Two further run-state words that a stop clears (recording statistics of later steps).
+    // The recording counters that the statistics display accumulates; a start and a stop
+    // clear them.
     DWORD RunState1 = 0;
     DWORD RunState2 = 0;
+    DWORD RunState3 = 0;
 };

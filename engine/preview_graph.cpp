@@ -123,13 +123,6 @@ HRESULT CCaptureEngine::FindFilterChain(CDeviceProfile* device, bool video, CFil
     return S_OK;
 }
 
-// Effect filter chains join the graph with the filter-chain step, which this engine does
-// not have yet: a profile that asks for one cannot be previewed.
-HRESULT CCaptureEngine::InsertFilterChain(CFilterProfile* /*chain*/, bool video) {
-    ReportFailure(E_NOTIMPL, TRUE, video ? "InsertFilterChain Video" : "InsertFilterChain Audio");
-    return E_NOTIMPL;
-}
-
 void CCaptureEngine::SizeFrameByMode(CDeviceProfile* device) {
     GraphSession& s = session_;
     const DWORD mode = device ? device->PreviewSizeMode : 0;
@@ -174,6 +167,7 @@ HRESULT CCaptureEngine::BuildPreviewGraph(CDeviceProfile* device, CFilterProfile
     TakeVideoWindow();
     if (FAILED(hr = ConnectHiddenVideoPort(device, plan))) return hr;
     if (FAILED(hr = RenderVideoPreview(device))) return hr;
+    ApplyConnectedPinCompression(device);
     if (FAILED(hr = RenderClosedCaptions(device))) return hr;
     if (FAILED(hr = RoutePreviewSound(plan))) return hr;
     if (FAILED(hr = RenderAudioPreview(device))) return hr;
@@ -291,7 +285,7 @@ HRESULT CCaptureEngine::SplitDvAndChainOnCapturePin(const PreviewPlan& plan) {
             return hr;
     }
     if (plan.videoChain) {
-        if (FAILED(hr = InsertFilterChain(plan.videoChain, true))) return hr;
+        if (FAILED(hr = InsertFilterChain(s.VideoCaptureOut, plan.videoChain, TRUE))) return hr;
         s.VideoPreviewOut = nullptr;
     }
     return S_OK;
@@ -311,6 +305,12 @@ HRESULT CCaptureEngine::TeeVideoCaptureForPreview(const PreviewPlan& plan) {
         return PutSmartTee(source, s.VideoCaptureOut, s.VideoPreviewOut, false);
     }
     return S_OK;
+}
+
+// The compression settings of the capture filter's own video pins that are in use.
+void CCaptureEngine::ApplyConnectedPinCompression(CDeviceProfile* device) {
+    if (IsConnected(session_.VideoPreviewPin.Get())) ApplyCompressionSettings(device, nullptr, 1);
+    if (IsConnected(session_.VideoCapturePin.Get())) ApplyCompressionSettings(device, nullptr, 0);
 }
 
 void CCaptureEngine::TakeVideoWindow() {
@@ -356,7 +356,7 @@ HRESULT CCaptureEngine::RoutePreviewSound(const PreviewPlan& plan) {
     GraphSession& s = session_;
     HRESULT hr = S_OK;
     if (plan.audioChain) {
-        if (FAILED(hr = InsertFilterChain(plan.audioChain, false))) return hr;
+        if (FAILED(hr = InsertFilterChain(s.AudioCaptureOut, plan.audioChain, FALSE))) return hr;
         s.AudioPreviewOut = nullptr;
     }
     if (plan.audioTimestamped) {
@@ -435,7 +435,7 @@ HRESULT CCaptureEngine::RenderVideoPreview(CDeviceProfile* device) {
 
 // Puts the graph's video window into the engine window. A hidden one (a video port that must
 // be connected) is attached silently; the visible one reports each failed call.
-void CCaptureEngine::AttachVideoWindow(bool visible) {
+void CCaptureEngine::AttachVideoWindow(bool visible, BOOL beep) {
     IVideoWindow* video = session_.VideoWindow.Get();
     if (!video) return;
     LONG width = 0, height = 0;
@@ -449,12 +449,12 @@ void CCaptureEngine::AttachVideoWindow(bool visible) {
         return;
     }
     HRESULT hr;
-    if (FAILED(hr = video->put_Owner(AsOaHwnd(window_)))) ReportFailure(hr, TRUE, "IVideoWindow put_Owner");
-    if (FAILED(hr = video->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS))) ReportFailure(hr, TRUE, "IVideoWindow put_WindowStyle");
-    if (FAILED(hr = video->SetWindowPosition(0, 0, width, height))) ReportFailure(hr, TRUE, "IVideoWindow SetWindowPosition");
-    if (FAILED(hr = video->put_Visible(OATRUE))) ReportFailure(hr, TRUE, "IVideoWindow put_Visible");
-    if (FAILED(hr = video->put_AutoShow(OAFALSE))) ReportFailure(hr, TRUE, "IVideoWindow put_AutoShow");
-    if (FAILED(hr = video->put_MessageDrain(AsOaHwnd(frame_)))) ReportFailure(hr, TRUE, "IVideoWindow put_MessageDrain");
+    if (FAILED(hr = video->put_Owner(AsOaHwnd(window_)))) ReportFailure(hr, beep, "IVideoWindow put_Owner");
+    if (FAILED(hr = video->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS))) ReportFailure(hr, beep, "IVideoWindow put_WindowStyle");
+    if (FAILED(hr = video->SetWindowPosition(0, 0, width, height))) ReportFailure(hr, beep, "IVideoWindow SetWindowPosition");
+    if (FAILED(hr = video->put_Visible(OATRUE))) ReportFailure(hr, beep, "IVideoWindow put_Visible");
+    if (FAILED(hr = video->put_AutoShow(OAFALSE))) ReportFailure(hr, beep, "IVideoWindow put_AutoShow");
+    if (FAILED(hr = video->put_MessageDrain(AsOaHwnd(frame_)))) ReportFailure(hr, beep, "IVideoWindow put_MessageDrain");
 }
 
 void CCaptureEngine::WriteBackAllocators(CDeviceProfile* device) {

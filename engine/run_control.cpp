@@ -4,7 +4,9 @@
 #include <chrono>
 #include <thread>
 
+#include "common/module_interfaces.h"
 #include "engine/capture_engine.h"
+#include "platform/com/com_runtime.h"
 #include "platform/system/last_error.h"
 #include "platform/system/multimedia_timer.h"
 #include "platform/system/process_priority.h"
@@ -73,6 +75,7 @@ HRESULT CCaptureEngine::RunPreview() {
 
 HRESULT CCaptureEngine::StopGraph() {
     GraphSession& s = session_;
+    ClosePendingHandles();
     if (!s.Capturing && !s.Previewing) return S_OK;
     if (!s.Graph) return E_POINTER;
     ComPtr<IMediaControl> control;
@@ -82,6 +85,7 @@ HRESULT CCaptureEngine::StopGraph() {
         return hr;
     }
     if (FAILED(hr = control->Stop())) {
+        control = nullptr;
         ReportFailure(hr, FALSE, "IMediaControl Stop");
         return hr;
     }
@@ -98,9 +102,121 @@ HRESULT CCaptureEngine::StopGraph() {
     s.Previewing = 0;
     s.RunState1 = 0;
     s.RunState2 = 0;
+    s.RunState3 = 0;
     s.StopTime = timeGetTime();
     if (options.StopDelay != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.StopDelay));
     return S_OK;
+}
+
+// The adjustable clock drives the recording when the profile asks for it; any failure leaves
+// the graph on its default clock.
+void CCaptureEngine::UseRecordingClock(const CDeviceProfile* device) {
+    GraphSession& s = session_;
+    if (!device || !device->UseCustomClock) return;
+    HRESULT hr = CoCreateInstance(CLSID_TalvinClock, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(s.Clock.ReleaseAndGetAddressOf()));
+    if (FAILED(hr)) {
+        ReportFailure(hr, FALSE, "CoCreateInstance CLSID_TalvinClock");
+        return;
+    }
+    if (device->AdjustClockSpeed) {
+        ComPtr<ITalvinClock> speed;
+        if (FAILED(hr = s.Clock.As(&speed)))
+            ReportFailure(hr, FALSE, "QueryInterface ITalvinClock");
+        else
+            speed->put_Speed(device->ClockSpeed, TRUE);
+    }
+    if (FAILED(hr = s.MediaFilter->SetSyncSource(s.Clock.Get()))) ReportFailure(hr, FALSE, "IMediaFilter SetSyncSource");
+}
+
+// Holds a capture stream back, then lets it start at `start` (stream time). A failure of the
+// hold with an immediate start is not worth a report: the stream then simply starts at once.
+void CCaptureEngine::ControlRecordedStream(IBaseFilter* source, const GUID* type, REFERENCE_TIME start,
+                                           const char* label) {
+    GraphSession& s = session_;
+    REFERENCE_TIME never = MAXLONGLONG;
+    HRESULT hr = s.CaptureBuilder->ControlStream(&PIN_CATEGORY_CAPTURE, type, source, &never, nullptr, 0, 0);
+    if (FAILED(hr)) {
+        if (start != 0) ReportFailure(hr, FALSE, "%s", label);
+        return;
+    }
+    if (FAILED(hr = s.CaptureBuilder->ControlStream(&PIN_CATEGORY_CAPTURE, type, source, &start, &never, 0, 0)))
+        ReportFailure(hr, FALSE, "%s", label);
+}
+
+const GUID* CCaptureEngine::RecordedVideoType(const CDeviceProfile* device) {
+    const DWORD order = device ? device->CapturePinTypeOrder : 0;
+    if (order == 1) return &MEDIATYPE_Interleaved;
+    if (order != 0) return &MEDIATYPE_Video;
+    return IsDvPin(session_.VideoCapturePin.Get()) ? &MEDIATYPE_Interleaved : &MEDIATYPE_Video;
+}
+
+HRESULT CCaptureEngine::StartCapture(CDeviceProfile* device, CMuxProfile* mux) {
+    GraphSession& s = session_;
+    if (s.Capturing) return S_OK;
+    if (!s.CaptureGraphBuilt) return E_FAIL;
+    if (!s.CaptureBuilder || !s.Graph || !s.MediaFilter) return E_POINTER;
+    UseRecordingClock(device);
+    if (s.VideoCapturePin && s.VideoCaptureFilter)
+        ControlRecordedStream(s.VideoCaptureFilter.Get(), RecordedVideoType(device), mux ? mux->VideoStartTime : 0,
+                              "IMediaControl ControlStream Video");
+    IBaseFilter* audioSource = s.AudioCaptureFilter ? s.AudioCaptureFilter.Get() : s.VideoCaptureFilter.Get();
+    if (s.AudioCapturePin && audioSource)
+        ControlRecordedStream(audioSource, &MEDIATYPE_Audio, mux ? mux->AudioStartTime : 0,
+                              "IMediaControl ControlStream Audio");
+    ComPtr<IMediaControl> control;
+    HRESULT hr = s.Graph.As(&control);
+    if (FAILED(hr)) {
+        ReportFailure(hr, TRUE, "QueryInterface IMediaControl");
+        return hr;
+    }
+    const COptionProfile& options = store_.Options;
+    const bool screenSaverOff = options.NoScreenSaverWhileCapturing != 0;
+    const bool monitorOn = options.KeepMonitorOnWhileCapturing != 0;
+    const bool raisePriority = options.CapturePriority != options.OtherPriority;
+    if (screenSaverOff) {
+        SetScreenSaverAllowed(false, FALSE);
+        if (const HRESULT killed = KillScreenSaver(); killed != S_OK) ReportFailure(killed, FALSE, "KillScreenSaver");
+    }
+    if (monitorOn) SetMonitorPowerSavingAllowed(false, FALSE);
+    if (raisePriority && !SetPriorityClass(GetCurrentProcess(), options.CapturePriority))
+        ReportFailure(HResultFromLastError(), FALSE, "SetPriorityClass");
+    if (FAILED(hr = control->Run())) {
+        control->Stop();
+        control = nullptr;
+        ReportFailure(hr, TRUE, "IMediaControl Run");
+        if (screenSaverOff) SetScreenSaverAllowed(true, TRUE);
+        if (monitorOn) SetMonitorPowerSavingAllowed(true, TRUE);
+        if (raisePriority && !SetPriorityClass(GetCurrentProcess(), options.OtherPriority))
+            ReportFailure(HResultFromLastError(), TRUE, "SetPriorityClass");
+        return hr;
+    }
+    control = nullptr;
+    s.BaselineDropped = 0;
+    s.BaselineNotDropped = 0;
+    if (s.DroppedFrames) {
+        s.DroppedFrames->GetNumDropped(&s.BaselineDropped);
+        s.DroppedFrames->GetNumNotDropped(&s.BaselineNotDropped);
+    }
+    s.RunStartTime = timeGetTime();
+    s.RunState1 = 0;
+    s.RunState2 = 0;
+    s.RunState3 = 0;
+    s.Capturing = 1;
+    UpdateWindow(frame_);
+    if (device && device->UseClockDelta) TakeClockAdjust();
+    return S_OK;
+}
+
+// The running clock's adjustment, which the status refresh shifts the clock with.
+void CCaptureEngine::TakeClockAdjust() {
+    GraphSession& s = session_;
+    ComPtr<IReferenceClock> clock;
+    HRESULT hr = s.MediaFilter->GetSyncSource(clock.ReleaseAndGetAddressOf());
+    if (FAILED(hr) || !clock) {
+        ReportFailure(FAILED(hr) ? hr : E_POINTER, FALSE, "IMediaFilter GetSyncSource");
+        return;
+    }
+    if (FAILED(hr = clock.As(&s.ClockAdjust))) ReportFailure(hr, FALSE, "QueryInterface IAMClockAdjust");
 }
 
 // The desktop closes its own saver when asked through the screen saver service; no process is
