@@ -201,6 +201,8 @@ HRESULT CCaptureEngine::StartCapture(CDeviceProfile* device, CMuxProfile* mux) {
     s.RunState1 = 0;
     s.RunState2 = 0;
     s.RunState3 = 0;
+    s.CpuSum = 0.0;
+    s.CpuSamples = 0;
     s.Capturing = 1;
     UpdateWindow(frame_);
     if (device && device->UseClockDelta) TakeClockAdjust();
