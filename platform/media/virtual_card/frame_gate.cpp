@@ -57,7 +57,6 @@ void FrameGate::Restart() {
     std::lock_guard lock(mutex_);
     nextFrame_ = 0;
     lastPts_ = -1;
-    counts_ = {};
     droppedNumbers_.clear();
 }
 
