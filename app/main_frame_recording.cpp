@@ -218,8 +218,12 @@ void CMainFrame::StopRecording(BOOL restartPreview, BOOL suppressPowerDown, BOOL
                        FreeSpaceMiB(engine_->OutputDirectory()));
         RefreshRecordingStats();
     }
-    RestoreCurrentMixerLine();
-    ApplyCurrentMixerLine(store.CurrentDevice);
+    // Leaving (no follow-up) puts the line back itself; setting it again first would only
+    // lose a percent of the saved volume to the round trip.
+    if (afterStop) {
+        RestoreCurrentMixerLine();
+        ApplyCurrentMixerLine(store.CurrentDevice);
+    }
     RefreshNames();
     if (afterStop) AfterStop(suppressPowerDown, FALSE, restartPreview);
     UpdateRecordingCommands();

@@ -114,7 +114,7 @@ void CMainFrame::RunLeavingSequence() {
     RestoreCurrentMixerLine();
     statusTimer_.stop();
     cpuUsage_.reset();
-    CloseRecordingLog();
     deviceArrival_.reset();
     if (windowStateLoaded_) SaveWindowState();
+    CloseRecordingLog();
 }
