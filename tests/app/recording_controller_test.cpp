@@ -478,6 +478,20 @@ TEST_F(RecordingControllerTest, UnwritableOutputDirectoryRecordsNothingAndKeepsT
     EXPECT_EQ(Count(Log(), "StopCapture"), 0);
 }
 
+// A build that fails before it names a file leaves "CaptureFile - " empty, not the name of the
+// recording before it.
+TEST_F(RecordingControllerTest, AStartThatFailsBeforeNamingLogsNoEarlierFile) {
+    Command(ids::Record);
+    Command(ids::StopRecord);
+    const std::string earlier = frame_->Engine().SinkFileName();
+    ASSERT_FALSE(earlier.empty());
+    Session().AudioCaptureFilter = nullptr;  // the profile's sound device is gone
+    Command(ids::Record);
+    EXPECT_EQ(Session().Capturing, 0u);
+    EXPECT_EQ(Count(Log(), "CaptureFile - " + earlier), 1) << Log();
+    EXPECT_TRUE(Log().ends_with("CaptureFile - \r\n\r\n")) << Log();
+}
+
 TEST_F(RecordingControllerTest, ALogThatCannotBeOpenedLeavesRecordingAlone) {
     frame_->CloseRecordingLog();
     Options().LogFile = (environment_.Root() / "no-such-dir" / "reclog.txt").string();
