@@ -7,18 +7,16 @@
 
 namespace {
 
-constexpr const char* kRecordingController = "recording is started and stopped by the recording controller, not built yet";
-constexpr const char* kGraphCommands = "the graph build, release and redraw commands are not built yet";
 constexpr const char* kSettingsSheets = "the settings sheets are not built yet";
 constexpr const char* kReservationList = "the reservation list is not built yet";
 constexpr const char* kPowerSaving = "power saving is not built yet";
 
 constexpr std::array kCommands = {
     // Toolbar buttons, in their default order.
-    CommandInfo{ids::Record, "録画を開始する", "録画", kRecordingController},
-    CommandInfo{ids::Stop, "録画を停止する", "停止", kRecordingController},
+    CommandInfo{ids::Record, "録画を開始する", "録画", nullptr},
+    CommandInfo{ids::Stop, "録画を停止する", "停止", nullptr},
     CommandInfo{ids::StillImage, "静止画を撮る", "静止画", nullptr},
-    CommandInfo{ids::Redraw, "再描画する", "再描画", kGraphCommands},
+    CommandInfo{ids::Redraw, "再描画する", "再描画", nullptr},
     CommandInfo{ids::OptionSettings, "オプション設定", "オプション", kSettingsSheets},
     CommandInfo{ids::DeviceSettings, "デバイスの設定", "デバイス", kSettingsSheets},
     CommandInfo{ids::CompressorSettings, "コンプレッサの設定", "コンプレッサ", kSettingsSheets},
@@ -30,8 +28,8 @@ constexpr std::array kCommands = {
     CommandInfo{ids::VideoFilterSettings, "ビデオフィルタの設定", "ビデオフィルタ", kSettingsSheets},
     CommandInfo{ids::AudioFilterSettings, "オーディオフィルタの設定", "オーディオフィルタ", kSettingsSheets},
     CommandInfo{ids::PowerSaving, "省電力ﾓｰﾄﾞに移行する", "省電力", kPowerSaving},
-    CommandInfo{ids::BuildReleaseGraph, "グラフを構築・開放する", "グラフ構築・開放", kGraphCommands},
-    CommandInfo{ids::ReleaseAndMinimize, "グラフを開放し、最小化する", "開放・最小化", kGraphCommands},
+    CommandInfo{ids::BuildReleaseGraph, "グラフを構築・開放する", "グラフ構築・開放", nullptr},
+    CommandInfo{ids::ReleaseAndMinimize, "グラフを開放し、最小化する", "開放・最小化", nullptr},
     CommandInfo{ids::SaveProfiles, "プロファイルを保存する", "保存", nullptr},
     CommandInfo{ids::About, "Quilldeck のﾊﾞｰｼﾞｮﾝ情報(&A)...", "バージョン情報", nullptr},
     // Menu commands.
@@ -51,19 +49,19 @@ constexpr std::array kCommands = {
     CommandInfo{ids::ViewMuxBar, "Mux ﾊﾞｰ(&U)", nullptr, nullptr},
     CommandInfo{ids::ViewMixerBar, "ﾐｷｻｰ ﾊﾞｰ(&X)", nullptr, nullptr},
     CommandInfo{ids::ViewTimeShiftBar, "ﾀｲﾑｼﾌﾄ ﾊﾞｰ(&F)", nullptr, nullptr},
-    CommandInfo{ids::Record15Minutes, "15分", nullptr, kRecordingController},
-    CommandInfo{ids::Record30Minutes, "30分", nullptr, kRecordingController},
-    CommandInfo{ids::Record1Hour, "1時間", nullptr, kRecordingController},
-    CommandInfo{ids::Record90Minutes, "1時間半", nullptr, kRecordingController},
-    CommandInfo{ids::Record2Hours, "2時間", nullptr, kRecordingController},
-    CommandInfo{ids::RecordNoLimit, "無し", nullptr, kRecordingController},
-    CommandInfo{ids::Extend1Minute, "+1分", nullptr, kRecordingController},
-    CommandInfo{ids::Extend5Minutes, "+5分", nullptr, kRecordingController},
-    CommandInfo{ids::Extend10Minutes, "+10分", nullptr, kRecordingController},
-    CommandInfo{ids::Shorten1Minute, "-1分", nullptr, kRecordingController},
-    CommandInfo{ids::Shorten5Minutes, "-5分", nullptr, kRecordingController},
-    CommandInfo{ids::Shorten10Minutes, "-10分", nullptr, kRecordingController},
-    CommandInfo{ids::ExternalSync, "外部入力同期", nullptr, kRecordingController},
+    CommandInfo{ids::Record15Minutes, "15分", nullptr, nullptr},
+    CommandInfo{ids::Record30Minutes, "30分", nullptr, nullptr},
+    CommandInfo{ids::Record1Hour, "1時間", nullptr, nullptr},
+    CommandInfo{ids::Record90Minutes, "1時間半", nullptr, nullptr},
+    CommandInfo{ids::Record2Hours, "2時間", nullptr, nullptr},
+    CommandInfo{ids::RecordNoLimit, "無し", nullptr, nullptr},
+    CommandInfo{ids::Extend1Minute, "+1分", nullptr, nullptr},
+    CommandInfo{ids::Extend5Minutes, "+5分", nullptr, nullptr},
+    CommandInfo{ids::Extend10Minutes, "+10分", nullptr, nullptr},
+    CommandInfo{ids::Shorten1Minute, "-1分", nullptr, nullptr},
+    CommandInfo{ids::Shorten5Minutes, "-5分", nullptr, nullptr},
+    CommandInfo{ids::Shorten10Minutes, "-10分", nullptr, nullptr},
+    CommandInfo{ids::ExternalSync, "外部入力同期", nullptr, nullptr},
 };
 
 constexpr std::array kToolBarButtons = {

@@ -29,6 +29,7 @@
 #include "app/tv_bar.h"
 #include "app/ui_texts.h"
 #include "app/widget_window.h"
+#include "platform/media/devices/device_arrival.h"
 #include "platform/system/cpu_usage.h"
 #include "platform/system/profile_directory.h"
 
@@ -137,32 +138,6 @@ void CMainFrame::ShowHelp() {
 
 void CMainFrame::OnFrameMessage(UINT msg, WPARAM, LPARAM) {
     if (msg == WM_USER + 1) OnGraphNotify();
-}
-
-// Graph events. With no recording to end, an abort or a lost capture device stops the
-// preview, once for all the events of one notification; every other event is only freed.
-void CMainFrame::OnGraphNotify() {
-    if (busy_.exchange(1) != 0) return;  // the events wait in the graph for the next notification
-    const ComPtr<IMediaEventEx> events = engine_->Session().MediaEvent;
-    bool stop = false;
-    LONG code = 0;
-    LONG_PTR first = 0, second = 0;
-    while (events && events->GetEvent(&code, &first, &second, 0) == S_OK) {
-        if (code == EC_ERRORABORT) {
-            ReportFailure(static_cast<HRESULT>(first), TRUE, "IMediaEventEx EC_ERRORABORT");
-            stop = true;
-        } else if (code == EC_DEVICE_LOST && second == 0 && IsSessionCaptureFilter(first)) {
-            ReportFailure(E_FAIL, TRUE, "IMediaEventEx EC_DEVICE_LOST %08x",
-                          static_cast<unsigned>(static_cast<std::uintptr_t>(first)));
-            stop = true;
-        }
-        events->FreeEventParams(code, first, second);
-    }
-    if (stop) {
-        engine_->StopGraph();
-        RefreshNames();
-    }
-    busy_.store(0);
 }
 
 // Whether an EC_DEVICE_LOST parameter is the video or audio capture filter of the session

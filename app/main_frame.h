@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QTimer>
 #include <atomic>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "app/window_state.h"
 #include "engine/capture_engine.h"
 #include "engine/time_shift_commands.h"
+#include "engine/recording_log.h"
 #include "profiles/profile_message_sink.h"
 
 class CEnginePane;
@@ -34,9 +36,14 @@ class CTimeShiftBar;
 class CTrayIcon;
 class CWidgetWindow;
 class CpuUsageCounter;
+namespace media {
+class DeviceArrivalWatch;
+}
+class CRecordProfile;
 class QDockWidget;
 class QLabel;
 class QMenu;
+class QSlider;
 
 class CMainFrame : public QMainWindow, public IProfileMessageSink {
     Q_OBJECT
@@ -92,6 +99,45 @@ public:
     // The graph's event notification (window message 0x401).
     void OnGraphNotify();
     void RefreshNames();
+
+    // ---- Recording (main_frame_recording.cpp) ----
+    // Starts a recording unless one runs; then sets (seconds > 0) or clears the end time.
+    void StartRecording(DWORD durationSeconds);
+    void StopRecording(BOOL restartPreview, BOOL suppressPowerDown, BOOL afterStop);
+    void ExtendRecording(LONG minutes);
+    void ToggleExternalSync();
+    void CheckRecordingOnTimer(std::time_t now);
+    // Starts the recording of a due reservation with the profiles it names.
+    void StartReservation(CRecordProfile& reservation);
+    // At start-up (`atStartup`: truncated when the options say so) and after the options.
+    void OpenRecordingLog(bool atStartup);
+    void CloseRecordingLog() { recordingLog_.Close(); }
+    void RefreshRecordingStats();
+    // What follows a stop: the preview again, or the graph released while nothing is to record.
+    void AfterStop(BOOL suppressPowerDown, BOOL askPowerMode, BOOL restartPreview);
+    // Frees the capture hardware for other programs.
+    void ReleaseGraph();
+    // The graph commands: build or release, release and minimise, rebuild the preview.
+    void ToggleGraph();
+    void ReleaseGraphAndMinimize();
+    void RebuildPreview();
+    // The recording and graph commands' enabling and check marks.
+    void ConnectRecordingCommands();
+    void UpdateRecordingCommands();
+    // Where wall-clock time comes from (tests put a fake clock in).
+    void SetClock(std::function<std::time_t()> now) { now_ = std::move(now); }
+    std::time_t Now() const { return now_(); }
+    // The time-shift bar's slider, kept at the recording's length and position.
+    void SetTimeShiftSlider(QSlider* slider) { timeShiftSlider_ = slider; }
+    bool EndTimeActive() const { return endTimeActive_; }
+    std::time_t EndTime() const { return endTime_; }
+    bool ExternalSync() const { return externalSync_; }
+    CRecordProfile* ActiveReservation() const { return activeReservation_; }
+    const CRecordingLog& RecordingLog() const { return recordingLog_; }
+    QAction* CommandAction(int id) const;
+    // Whether another handler holds the main window (changed only by atomic exchange).
+    bool TakeBusy() { return busy_.exchange(1) == 0; }
+    void ReleaseBusy() { busy_.store(0); }
     // The profile bar's switch to device profile `index`.
     void SwitchDeviceProfile(int index);
     // The mixer bar's mute button and volume slider, and its refresh from the current profile.
@@ -169,6 +215,19 @@ private:
     void RestoreFromTray();
     void ShowTimeShiftPicture(bool show);
     void ScheduleGeometryCheck();
+    QString OutputFilePattern() const;
+    // Device arrival and removal of the capture kind are recognised and change nothing.
+    void WatchDeviceArrival();
+public:
+    // A capture device came or went: recognised, nothing changes; the answer is FALSE.
+    BOOL OnDeviceChange(bool arrival);
+private:
+    void LeaveFullScreenForRecording();
+    void ShowEndTime();
+    void RestoreWindowForAutomaticStart();
+    void RefreshBars();
+    void BuildAndRunPreview();
+    CDeviceProfile* ReservationDevice(const CRecordProfile& reservation);
     void ApplyPlacement(const WindowPlacement& placement);
     WindowPlacement CurrentPlacement() const;
     void OnFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -210,9 +269,20 @@ private:
     bool correctingSize_ = false;
     bool userResized_ = false;
     bool geometryCheckPending_ = false;
+    QSlider* timeShiftSlider_ = nullptr;
+    // The recording controller's state.
+    bool endTimeActive_ = false;
+    std::time_t endTime_ = 0;
+    CRecordProfile* activeReservation_ = nullptr;
+    bool externalSync_ = false;
+    bool signalLocked_ = false;
+    DWORD statsTick_ = 0;
+    CRecordingLog recordingLog_;
+    std::function<std::time_t()> now_ = [] { return std::time(nullptr); };
     WindowState windowState_;
     QTimer statusTimer_;
     std::unique_ptr<CpuUsageCounter> cpuUsage_;
+    std::unique_ptr<media::DeviceArrivalWatch> deviceArrival_;
     std::function<void(const QString&)> messageBoxHandler_;
     bool left_ = false;
     int timeShiftViewing_ = 0;

@@ -107,6 +107,7 @@ void CMainFrame::ConnectCommands() {
         on(size.id, [this, w = size.width, h = size.height] { engine_->FitFrameToVideo(w, h, 1); });
     for (const ZoomCommand& zoom : kZooms) on(zoom.id, [this, p = zoom.percent] { engine_->FitFrameToVideoPercent(p); });
     for (int id : kAspectCommands) on(id, [this, id] { SetAspect(id); });
+    ConnectRecordingCommands();
     // Every action shows what it is now, whatever was clicked.
     for (const auto& [id, action] : commands_)
         connect(action, &QAction::triggered, this, &CMainFrame::UpdateCommandStates);
@@ -243,6 +244,7 @@ CommandContext CMainFrame::CurrentCommandContext() const {
     context.alwaysOnTop = options.AlwaysOnTop != 0;
     context.trayIcon = options.TrayIcon != 0;
     context.autoRestoreMinimize = options.AutoRestoreMinimize != 0;
+    context.externalSync = externalSync_;
     context.aspectX = options.AspectX;
     context.aspectY = options.AspectY;
     return context;

@@ -9,6 +9,7 @@
 #include "app/tray_icon.h"
 #include "app/ui_texts.h"
 #include "platform/system/atomic_file.h"
+#include "platform/media/devices/device_arrival.h"
 #include "platform/system/cpu_usage.h"
 
 namespace {
@@ -114,8 +115,9 @@ void CMainFrame::SaveWindowState() {
 void CMainFrame::RunLeavingSequence() {
     if (left_) return;
     left_ = true;
-    // No recording exists yet to stop; the running preview is stopped so that its
-    // suppressions end before the session goes.
+    // A running recording ends with its stop block in the log; the preview is stopped so that
+    // its suppressions end before the session goes.
+    StopRecording(FALSE, FALSE, FALSE);
     engine_->StopGraph();
     engine_->DestroyGraphSession();
     // Only what was loaded is saved: a start-up that failed earlier would otherwise replace
@@ -125,5 +127,7 @@ void CMainFrame::RunLeavingSequence() {
     if (tray_) tray_->Remove();
     statusTimer_.stop();
     cpuUsage_.reset();
+    deviceArrival_.reset();
     if (windowStateLoaded_) SaveWindowState();
+    CloseRecordingLog();
 }

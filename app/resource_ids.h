@@ -37,6 +37,27 @@ inline constexpr int InfoClock = 1512;
 inline constexpr int InfoCpuUsage = 1511;
 inline constexpr int InfoVideoDevice = 1514;
 inline constexpr int InfoAudioDevice = 1520;
+inline constexpr int InfoElapsed = 1504;
+inline constexpr int InfoTimeShift = 1524;
+inline constexpr int InfoEndTime = 1522;
+inline constexpr int InfoNextStart = 1537;
+inline constexpr int InfoFreeSpace = 1507;
+inline constexpr int InfoFileSize = 1648;
+inline constexpr int InfoVideoCompressor = 1508;
+inline constexpr int InfoAudioCompressor = 1510;
+inline constexpr int InfoMux = 1516;
+inline constexpr int InfoFile = 1518;
+inline constexpr int InfoDropped = 1471;
+inline constexpr int InfoNotDropped = 1473;
+inline constexpr int InfoAverageSize = 1476;
+inline constexpr int InfoMuxVideoFrames = 1479;
+inline constexpr int InfoMuxDropped = 1482;
+inline constexpr int InfoMuxAudioFrames = 1485;
+inline constexpr int InfoMuxAudioSamples = 1488;
+inline constexpr int InfoMuxInserted = 1491;
+inline constexpr int InfoMuxDeleted = 1493;
+inline constexpr int InfoMuxVideoFps = 1496;
+inline constexpr int InfoMuxAudioFrequency = 1499;
 inline constexpr int MixerVolume = 1535;
 inline constexpr int MixerMute = 1536;
 inline constexpr int CompressorProfileList = 1576;
@@ -104,6 +125,8 @@ inline constexpr int AppExit = 57665;
 inline constexpr int HelpFinder = 57667;
 inline constexpr int HelpIndex = 57669;  // Shift+F1
 inline constexpr int Help = 57670;       // F1
+
+inline constexpr int StopKey = 32779;  // Escape
 
 // Timers.
 inline constexpr int SplashTimer = 1;

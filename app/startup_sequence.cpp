@@ -9,6 +9,8 @@
 #include "app/tv_bar.h"
 #include "app/ui_texts.h"
 #include "common/friendly_name.h"
+#include "common/path_utils.h"
+#include "profiles/record_profile.h"
 #include "platform/system/codepage.h"
 #include "platform/system/cpu_usage.h"
 #include "platform/system/last_error.h"
@@ -55,26 +57,68 @@ void CMainFrame::RunStartupSequence() {
     UpdateCommandStates();
     RefreshNames();
 
+    UpdateRecordingCommands();
+
+    WatchDeviceArrival();
     connect(&statusTimer_, &QTimer::timeout, this, &CMainFrame::OnStatusTimer, Qt::UniqueConnection);
     statusTimer_.start(ids::StatusTimerPeriodMs);
+    // No power service exists on this platform yet, so no wake timer is made.
     cpuUsage_ = std::make_unique<CpuUsageCounter>();
     cpuUsage_->Collect();
+    OpenRecordingLog(true);
 }
 
 void CMainFrame::OnStatusTimer() {
-    informationBar_->SetField(ids::InfoClock, QString::fromLocal8Bit(FormatLocalTimeNow("%c")));
+    const std::time_t now = Now();
+    informationBar_->SetField(ids::InfoClock, QString::fromLocal8Bit(FormatLocalTime("%c", now)));
     double usage = 0.0;
     if (cpuUsage_ && cpuUsage_->Collect()) usage = cpuUsage_->Value();
+    GraphSession& session = engine_->Session();
+    session.CpuSum += usage;
+    ++session.CpuSamples;
     informationBar_->SetField(ids::InfoCpuUsage, QString::asprintf("%.1f", usage));
+    if (!TakeBusy()) return;
+    CheckRecordingOnTimer(now);
+    ReleaseBusy();
     // The toolbar's buttons follow the state as menus do when they open.
     UpdateCommandStates();
 }
 
 void CMainFrame::RefreshNames() {
+    const CProfileStore& store = engine_->Store();
     const GraphSession& session = engine_->Session();
+    const CCompressorProfile* compressor = store.CurrentCompressor;
+    if (compressor && compressor->Kind == CCompressorProfile::KindWindowsMedia) {
+        informationBar_->SetField(ids::InfoVideoCompressor, QString::fromUtf8(texts::WindowsMediaVideo));
+        informationBar_->SetField(ids::InfoAudioCompressor, QString::fromUtf8(texts::WindowsMediaAudio));
+    } else if (!compressor || compressor->Kind == CCompressorProfile::KindCodecFilters) {
+        informationBar_->SetField(ids::InfoVideoCompressor, DeviceName(session.VideoCompressorEntry.Get()));
+        informationBar_->SetField(ids::InfoAudioCompressor, DeviceName(session.AudioCompressorEntry.Get()));
+    }
     informationBar_->SetField(ids::InfoVideoDevice, DeviceName(session.VideoCaptureMoniker.Get()));
     informationBar_->SetField(ids::InfoAudioDevice, DeviceName(session.AudioCaptureMoniker.Get()));
+    informationBar_->SetField(ids::InfoMux, store.CurrentMux ? QString::fromStdString(Cp932ToDisplay(store.CurrentMux->Name))
+                                                             : QString());
+    informationBar_->SetField(ids::InfoFile, OutputFilePattern());
     RefreshMixerBar();
+    // The next reservation's start is shown once the schedule exists; until then there is none.
+    informationBar_->SetField(ids::InfoNextStart, QString());
+}
+
+// The output directory and name as the next recording will make them, "-日時" standing for the
+// date and time that the naming rule appends.
+QString CMainFrame::OutputFilePattern() const {
+    const COptionProfile& options = engine_->Store().Options;
+    std::string directory = activeReservation_ ? activeReservation_->Dir : options.MovieDir;
+    const std::string& file = activeReservation_ ? activeReservation_->File : options.MovieFile;
+    const DWORD naming = activeReservation_ ? activeReservation_->FileMode : options.MovieNaming;
+    AppendBackslash(directory);
+    QString pattern = QString::fromStdString(Cp932ToDisplay(directory + file));
+    if (naming == CRecordProfile::FileModeAppendDateTime) {
+        if (!file.empty()) pattern += QLatin1Char('-');
+        pattern += QString::fromUtf8(texts::DateTimeSuffix);
+    }
+    return pattern;
 }
 
 void CMainFrame::SwitchDeviceProfile(int index) {

@@ -44,6 +44,33 @@ inline QString InfoClock() { return QString::fromUtf8("現時刻："); }
 inline QString InfoCpuUsage() { return QString::fromUtf8("CPU使用率："); }
 inline QString InfoVideoDevice() { return QString::fromUtf8("ビデオデバイス："); }
 inline QString InfoAudioDevice() { return QString::fromUtf8("オーディオデバイス："); }
+inline QString InfoElapsed() { return QString::fromUtf8("経過時間："); }
+inline QString InfoTimeShift() { return QString::fromUtf8("タイムシフト："); }
+inline QString InfoEndTime() { return QString::fromUtf8("終了予定時刻："); }
+inline QString InfoNextStart() { return QString::fromUtf8("次回開始時刻："); }
+inline QString InfoFreeSpace() { return QString::fromUtf8("空き領域："); }
+inline QString InfoFileSize() { return QString::fromUtf8("ファイルサイズ："); }
+inline QString InfoVideoCompressor() { return QString::fromUtf8("ビデオコンプレッサ："); }
+inline QString InfoAudioCompressor() { return QString::fromUtf8("オーディオコンプレッサ："); }
+inline QString InfoMux() { return QString::fromUtf8("マルチプレクサ："); }
+inline QString InfoFile() { return QString::fromUtf8("ファイル："); }
+inline QString InfoDropped() { return QString::fromUtf8("ドロップフレーム数："); }
+inline QString InfoNotDropped() { return QString::fromUtf8("非ドロップフレーム数："); }
+inline QString InfoAverageSize() { return QString::fromUtf8("平均サイズ："); }
+inline QString InfoMuxVideoFrames() { return QString::fromUtf8("ビデオフレーム数："); }
+inline QString InfoMuxDropped() { return QString::fromUtf8("ドロップフレーム数："); }
+inline QString InfoMuxAudioFrames() { return QString::fromUtf8("オーディオフレーム数："); }
+inline QString InfoMuxAudioSamples() { return QString::fromUtf8("オーディオサンプル数："); }
+inline QString InfoMuxInserted() { return QString::fromUtf8("挿入フレーム数："); }
+inline QString InfoMuxDeleted() { return QString::fromUtf8("削除フレーム数："); }
+inline QString InfoMuxVideoFps() { return QString::fromUtf8("ビデオフレームレート："); }
+inline QString InfoMuxAudioFrequency() { return QString::fromUtf8("オーディオ周波数："); }
+
+// The naming rule's part of the file pattern (string 55049).
+inline constexpr const char* DateTimeSuffix = "日時";
+// The compressor names of a Windows Media profile.
+inline constexpr const char* WindowsMediaVideo = "Windows Media Video";
+inline constexpr const char* WindowsMediaAudio = "Windows Media Audio";
 
 // The TV audio lists, after their empty first item.
 inline QString TvSoundMono() { return QString::fromUtf8("モノラル"); }

@@ -89,9 +89,16 @@ public:
     const std::string& SinkFileName() const { return sinkFile_; }
     // The file the last still image was (or would have been) written to.
     const std::string& StillImagePath() const { return stillPath_; }
+    // Forgets the last build's file name, so that a build failing before it names its output
+    // leaves no earlier recording's name behind.
+    void ClearCaptureFilePath() { sinkFile_.clear(); }
     ULONGLONG FreeSpaceAtBuild() const { return freeSpaceAtBuild_; }
     ULONGLONG FileSizeAtBuild() const { return fileSizeAtBuild_; }
     std::size_t PendingHandleCount() const { return pendingHandles_.size(); }
+    // The recording's size in MiB as the status display shows it: with `pseudo`, the free space
+    // the recording has used since the graph was built (never below 0); otherwise the sum of
+    // the watched output files, each rounded down to whole MiB, skipping one that cannot be read.
+    DWORD RecordedSizeMiB(bool pseudo) const;
 
     // ---- Run control ----
     HRESULT StartCapture(CDeviceProfile* device, CMuxProfile* mux);

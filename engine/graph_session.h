@@ -69,4 +69,8 @@ struct GraphSession {
     DWORD RunState1 = 0;
     DWORD RunState2 = 0;
     DWORD RunState3 = 0;
+    // Processor-usage samples taken while the recording runs (the status timer adds one every
+    // tick); a start clears them.
+    double CpuSum = 0.0;
+    DWORD CpuSamples = 0;
 };

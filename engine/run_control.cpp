@@ -180,6 +180,14 @@ HRESULT CCaptureEngine::StartCapture(CDeviceProfile* device, CMuxProfile* mux) {
     if (monitorOn) SetMonitorPowerSavingAllowed(false, FALSE);
     if (raisePriority && !SetPriorityClass(GetCurrentProcess(), options.CapturePriority))
         ReportFailure(HResultFromLastError(), FALSE, "SetPriorityClass");
+    // The baselines are taken while the graph stands still, so that every frame of the
+    // recording counts and none of the preview's does.
+    s.BaselineDropped = 0;
+    s.BaselineNotDropped = 0;
+    if (s.DroppedFrames) {
+        s.DroppedFrames->GetNumDropped(&s.BaselineDropped);
+        s.DroppedFrames->GetNumNotDropped(&s.BaselineNotDropped);
+    }
     if (FAILED(hr = control->Run())) {
         control->Stop();
         control = nullptr;
@@ -191,16 +199,12 @@ HRESULT CCaptureEngine::StartCapture(CDeviceProfile* device, CMuxProfile* mux) {
         return hr;
     }
     control = nullptr;
-    s.BaselineDropped = 0;
-    s.BaselineNotDropped = 0;
-    if (s.DroppedFrames) {
-        s.DroppedFrames->GetNumDropped(&s.BaselineDropped);
-        s.DroppedFrames->GetNumNotDropped(&s.BaselineNotDropped);
-    }
     s.RunStartTime = timeGetTime();
     s.RunState1 = 0;
     s.RunState2 = 0;
     s.RunState3 = 0;
+    s.CpuSum = 0.0;
+    s.CpuSamples = 0;
     s.Capturing = 1;
     UpdateWindow(frame_);
     if (device && device->UseClockDelta) TakeClockAdjust();

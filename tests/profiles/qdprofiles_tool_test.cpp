@@ -91,4 +91,24 @@ TEST_F(QdprofilesTool, CheckNamesTheFileAndByteAndNeitherMovesNorRewritesIt) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 8);
 }
 
+TEST_F(QdprofilesTool, SetOptionChangesOneOptionAndKeepsTheRest) {
+    EXPECT_EQ(RunTool("set-option " + dir_.string() + " WriteLog 1").status, 0);
+    EXPECT_EQ(RunTool("set-option " + dir_.string() + " LogFile /tmp/log.txt").status, 0);
+    CProfileStore store(dir_.string() + "/");
+    store.LoadProfileFiles(CProfileStore::DamagedFiles::LeaveInPlace);
+    EXPECT_EQ(store.Options.WriteLog, 1u);
+    EXPECT_EQ(store.Options.LogFile, "/tmp/log.txt");
+    ASSERT_EQ(store.DeviceProfiles.size(), 1u);
+    EXPECT_EQ(store.DeviceProfiles[0]->Name, "\x83\x65\x83\x58\x83\x67");
+}
+
+TEST_F(QdprofilesTool, SetOptionRefusesUnknownNamesAndBadNumbers) {
+    const std::string before = ReadText(dir_ / "option.dat");
+    for (const char* arguments : {" NoSuchOption 1", " WriteLog yes", " WriteLog -1", " WriteLog 99999999999", " WriteLog"}) {
+        const ToolRun run = RunTool("set-option " + dir_.string() + arguments);
+        EXPECT_EQ(run.status, 2) << arguments << ": " << run.output;
+    }
+    EXPECT_EQ(ReadText(dir_ / "option.dat"), before);
+}
+
 }  // namespace

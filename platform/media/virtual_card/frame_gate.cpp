@@ -68,7 +68,6 @@ void FrameGate::Restart() {
     nextFrame_ = 0;
     lastPts_ = -1;
     rateOrigin_ = -1;
-    counts_ = {};
     droppedNumbers_.clear();
 }
 

@@ -45,7 +45,10 @@ public:
 
     // Called for each frame, in order. `bytes` counts towards the average frame size.
     FrameVerdict Next(std::int64_t pts, std::int64_t bytes);
-    // A new stream starts: numbering and counts begin again (the device stays as it was).
+    // A new stream starts: numbering begins again (the device stays as it was). The delivered
+    // and dropped counts go on over the device's life, as a capture driver's do: the stream
+    // start arrives on the streaming thread some time after the graph runs, so counts that
+    // began again there would make a count taken at the run (a recording's baseline) wrong.
     void Restart();
 
     FrameCounts Counts() const;
