@@ -19,6 +19,7 @@ struct QdMultiPinElement {
     std::vector<bool>* ended;  // per input, under the object lock
     GMutex beginLock;          // held while an output's stream is begun, so nothing overtakes it
     guint streamGroup;
+    bool shareNextOrigin;  // under beginLock: the next origin taken starts every restarted output's timeline
 };
 
 struct QdMultiPinElementClass {
@@ -187,6 +188,7 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
             output.begun = false;
             output.origin = GST_CLOCK_TIME_NONE;
         }
+        self->shareNextOrigin = false;
         g_mutex_unlock(&self->beginLock);
     }
     WithClient<int>(self, 0, [transition](MultiPinElementClient* client) {
@@ -237,6 +239,7 @@ void qd_multi_pin_element_init(QdMultiPinElement* self) {
     self->outputs = new std::vector<Output>;
     self->ended = new std::vector<bool>;
     self->streamGroup = gst_util_group_id_next();
+    self->shareNextOrigin = false;
     GST_OBJECT_FLAG_SET(self, GST_ELEMENT_FLAG_SINK);
 }
 
@@ -308,7 +311,15 @@ GstFlowReturn PushRelativeFromOutput(GstElement* element, guint index, GstCaps* 
     if (index < self->outputs->size() && GST_BUFFER_PTS_IS_VALID(buffer)) {
         Output& output = (*self->outputs)[index];
         g_mutex_lock(&self->beginLock);
-        if (!GST_CLOCK_TIME_IS_VALID(output.origin)) output.origin = RunningTimeNow(element);
+        if (!GST_CLOCK_TIME_IS_VALID(output.origin)) {
+            output.origin = RunningTimeNow(element);
+            if (self->shareNextOrigin) {
+                for (Output& other : *self->outputs) {
+                    if (!GST_CLOCK_TIME_IS_VALID(other.origin)) other.origin = output.origin;
+                }
+                self->shareNextOrigin = false;
+            }
+        }
         GST_BUFFER_PTS(buffer) += output.origin;
         g_mutex_unlock(&self->beginLock);
     }
@@ -320,6 +331,14 @@ void RestartOutputTimeline(GstElement* element, guint index) {
     if (index >= self->outputs->size()) return;
     g_mutex_lock(&self->beginLock);
     (*self->outputs)[index].origin = GST_CLOCK_TIME_NONE;
+    g_mutex_unlock(&self->beginLock);
+}
+
+void RestartOutputTimelines(GstElement* element) {
+    QdMultiPinElement* self = Self(element);
+    g_mutex_lock(&self->beginLock);
+    for (Output& output : *self->outputs) output.origin = GST_CLOCK_TIME_NONE;
+    self->shareNextOrigin = true;
     g_mutex_unlock(&self->beginLock);
 }
 

@@ -42,7 +42,9 @@ public:
     HRESULT Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
     // The same with times on a timeline of the filter's that starts at 0 (playback, say): the
     // first sample after each RestartTimeline plays at once, the others keep their distance to it.
-    HRESULT DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
+    // A decode-only sample is for a decoder's reference only and is not shown.
+    HRESULT DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint,
+                           bool decodeOnly = false);
     void RestartTimeline();
     HRESULT DeliverEndOfStream();
     int Index() const { return m_Index; }
@@ -51,7 +53,8 @@ public:
     _GstCaps* StreamCaps();
 
 private:
-    HRESULT Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint, bool fromNow);
+    HRESULT Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint, bool fromNow,
+                 bool decodeOnly);
 
     CMultiPinFilter* m_pOwner;
     int m_Index;
@@ -80,6 +83,9 @@ public:
     CMultiInputPin* InputPin(int index) const;
     CMultiOutputPin* OutputPin(int index) const;
     int InputCount() const { return static_cast<int>(m_Inputs.size()); }
+    // Restarts the timelines of every output together (see CMultiOutputPin::DeliverFromNow): one
+    // origin for all, taken at the next sample any of them delivers, so they stay in step.
+    void RestartOutputTimelines();
     int OutputCount() const { return static_cast<int>(m_Outputs.size()); }
 
 protected:
