@@ -120,6 +120,36 @@ gboolean SinkQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
     return gst_pad_query_default(pad, parent, query);
 }
 
+guint OutputIndex(QdMultiPinElement* self, GstPad* pad) {
+    for (guint i = 0; i < self->outputs->size(); ++i) {
+        if ((*self->outputs)[i].pad == pad) return i;
+    }
+    return 0;
+}
+
+// An output offers the caps its client says it will carry, so a graph can link it before any
+// sample flowed; until the client knows them, the pad's own answer stands.
+gboolean SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
+    QdMultiPinElement* self = Self(parent);
+    if (GST_QUERY_TYPE(query) == GST_QUERY_CAPS && !gst_pad_has_current_caps(pad)) {
+        const guint output = OutputIndex(self, pad);
+        GstCaps* caps = WithClient<GstCaps*>(self, nullptr, [output](MultiPinElementClient* client) { return client->OutputCaps(output); });
+        if (caps) {
+            GstCaps* filter = nullptr;
+            gst_query_parse_caps(query, &filter);
+            if (filter) {
+                GstCaps* narrowed = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
+                gst_caps_unref(caps);
+                caps = narrowed;
+            }
+            gst_query_set_caps_result(query, caps);
+            gst_caps_unref(caps);
+            return TRUE;
+        }
+    }
+    return gst_pad_query_default(pad, parent, query);
+}
+
 // The latency of the inputs' upstream, for a live pipeline's latency query to the sinks.
 gboolean ElementQuery(GstElement* element, GstQuery* query) {
     if (GST_QUERY_TYPE(query) != GST_QUERY_LATENCY) {
@@ -262,6 +292,7 @@ GstElement* CreateMultiPinElement(const char* name, MultiPinElementClient* clien
     for (const std::string& output : outputs) {
         GstPad* pad = gst_pad_new_from_static_template(&kSrcTemplate, output.c_str());
         gst_pad_use_fixed_caps(pad);
+        gst_pad_set_query_function(pad, SrcQuery);
         gst_element_add_pad(element, pad);
         self->outputs->push_back({pad, false, GST_CLOCK_TIME_NONE});
     }
