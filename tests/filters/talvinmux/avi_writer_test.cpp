@@ -3,6 +3,8 @@
 // Files are read back by walking their chunks, by GStreamer's discoverer and by ffprobe.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <sys/resource.h>
 
 #include <csignal>
@@ -145,10 +147,10 @@ TEST_F(WriterTest, SplitByKeyFramesStartsEveryPieceWithAKeyFrame) {
         ASSERT_TRUE(avi.valid) << avi.problem;
         EXPECT_EQ(10u, avi.videoChunks) << number;
     }
-    WrittenFrame first{};
-    ASSERT_TRUE(index_.At(StreamKind::Video, 10, &first));
-    EXPECT_EQ(1u, first.piece);
-    EXPECT_TRUE(first.keyFrame);
+    const std::optional<IndexedFrame> first = index_.At(StreamKind::Video, 10);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(1u, first->piece);
+    EXPECT_TRUE(first->keyFrame);
 }
 
 TEST_F(WriterTest, AFrameLargerThanTheLimitTakesAPieceOfItsOwnAndTheLimitStillEnds) {
@@ -170,13 +172,13 @@ TEST_F(WriterTest, EveryChunkReachesTheFrameIndexAtItsOffset) {
     EXPECT_EQ(writer.AudioChunks(), index_.Count(StreamKind::Audio));
     std::ifstream in(index_.PiecePath(0), std::ios::binary);
     for (std::size_t i = 0; i < 20; ++i) {
-        WrittenFrame frame{};
-        ASSERT_TRUE(index_.At(StreamKind::Video, i, &frame));
-        in.seekg(static_cast<std::streamoff>(frame.offset));
+        const std::optional<IndexedFrame> frame = index_.At(StreamKind::Video, i);
+        ASSERT_TRUE(frame);
+        in.seekg(static_cast<std::streamoff>(frame->offset));
         std::uint32_t stamp = 0;
         in.read(reinterpret_cast<char*>(&stamp), sizeof stamp);
         EXPECT_EQ(i, stamp) << "the frame number stamped into frame " << i;
-        EXPECT_EQ(static_cast<std::int64_t>(i) * kFrameTime, frame.start);
+        EXPECT_EQ(static_cast<std::int64_t>(i) * kFrameTime, frame->start);
     }
 }
 
