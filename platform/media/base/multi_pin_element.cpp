@@ -196,15 +196,13 @@ void BeginOutput(QdMultiPinElement* self, Output& output, GstCaps* caps) {
     g_mutex_unlock(&self->beginLock);
 }
 
-void BeginLinkedOutputs(QdMultiPinElement* self) {
-    for (guint i = 0; i < self->outputs->size(); ++i) {
-        Output& output = (*self->outputs)[i];
-        if (!gst_pad_is_linked(output.pad)) continue;
-        GstCaps* caps = WithClient<GstCaps*>(self, nullptr, [i](MultiPinElementClient* client) { return client->OutputCaps(i); });
-        BeginOutput(self, output, caps);
-        if (caps) gst_caps_unref(caps);
-        gst_pad_push_event(output.pad, gst_event_new_gap(0, GST_CLOCK_TIME_NONE));
-    }
+void BeginLinkedOutput(QdMultiPinElement* self, guint index) {
+    Output& output = (*self->outputs)[index];
+    if (!gst_pad_is_linked(output.pad)) return;
+    GstCaps* caps = WithClient<GstCaps*>(self, nullptr, [index](MultiPinElementClient* client) { return client->OutputCaps(index); });
+    BeginOutput(self, output, caps);
+    if (caps) gst_caps_unref(caps);
+    gst_pad_push_event(output.pad, gst_event_new_gap(0, GST_CLOCK_TIME_NONE));
 }
 
 GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition) {
@@ -227,11 +225,15 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
     });
     GstStateChangeReturn result = GST_ELEMENT_CLASS(qd_multi_pin_element_parent_class)->change_state(element, transition);
     if (result == GST_STATE_CHANGE_FAILURE) return result;
-    // Off this thread: a sink that takes the gap while paused holds the pushing thread until
-    // the pipeline plays, and the state change must go on meanwhile.
+    // Off this thread, one call per output: a sink that takes the gap while paused holds the
+    // pushing thread until the pipeline plays, and the state change (and the other outputs'
+    // sinks, which must preroll too) must go on meanwhile.
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
-        gst_element_call_async(
-            element, [](GstElement* e, gpointer) { BeginLinkedOutputs(Self(e)); }, nullptr, nullptr);
+        for (guint i = 0; i < self->outputs->size(); ++i) {
+            gst_element_call_async(
+                element, [](GstElement* e, gpointer index) { BeginLinkedOutput(Self(e), GPOINTER_TO_UINT(index)); },
+                GUINT_TO_POINTER(i), nullptr);
+        }
     }
     WithClient<int>(self, 0, [transition](MultiPinElementClient* client) {
         client->StateChanged(transition);

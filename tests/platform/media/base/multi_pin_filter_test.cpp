@@ -207,7 +207,6 @@ TEST_F(MultiPinFilterTest, OutputsRestartedTogetherShareOneOriginAndOfferTheirCa
     Feed(video, audio);
     media::test::FrameCollector first(0), second(0);
     for (auto [name, sink] : {std::pair{"Out", first.Sink()}, std::pair{"Out_2", second.Sink()}}) {
-        g_object_set(sink, "async", FALSE, nullptr);
         GstPad* pad = gst_element_get_static_pad(filter_->GetElement(), name);
         ASSERT_TRUE(pad) << name;
         EXPECT_TRUE(pipeline_.Link(pad, sink)) << name;
