@@ -356,10 +356,16 @@ void CTalvinAviMux::StopPlayer() {
 // On the player's thread. A push that downstream refuses (flushing, unlinked) is let go: the
 // player goes on pacing and a stop ends it.
 void CTalvinAviMux::PlayBack(TimeShiftPlayer::Delivered&& frame) {
-    if (frame.discontinuity) RestartOutputTimelines();
-    CMultiOutputPin* pin = OutputPin(frame.stream == StreamKind::Video ? kVideo : kAudio);
-    pin->DeliverFromNow(frame.data.data(), static_cast<LONG>(frame.data.size()), frame.start, frame.stop, frame.keyFrame,
-                        frame.preroll);
+    if (frame.discontinuity) {
+        RestartOutputTimelines();
+        m_SegmentBegins = {true, true};
+    }
+    const int output = frame.stream == StreamKind::Video ? kVideo : kAudio;
+    unsigned flags = frame.preroll ? unsigned{CMultiOutputPin::kDecodeOnly} : 0u;
+    if (m_SegmentBegins[output]) flags |= CMultiOutputPin::kDiscontinuity;
+    m_SegmentBegins[output] = false;
+    OutputPin(output)->DeliverFromNow(frame.data.data(), static_cast<LONG>(frame.data.size()), frame.start, frame.stop,
+                                      frame.keyFrame, flags);
 }
 
 // ---- pins ---------------------------------------------------------------------------------

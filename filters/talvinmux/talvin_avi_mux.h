@@ -25,6 +25,7 @@
 // there is none (no output connected, no recording running).
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -174,6 +175,7 @@ private:
 
     std::mutex m_PlayerLock;  // the pointer only: never held while the player is joined
     std::unique_ptr<talvinmux::TimeShiftPlayer> m_pPlayer;
+    std::array<bool, 2> m_SegmentBegins{};  // per output, on the player's thread: the next sample starts a segment
 };
 
 extern const AMOVIESETUP_FILTER sudTalvinAviMux;

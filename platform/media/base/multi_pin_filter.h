@@ -40,11 +40,13 @@ public:
     // first one after each start begins the stream with the pin's type. S_FALSE: nobody took it
     // (unconnected, or flushing); a failure: downstream failed.
     HRESULT Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
+    // How a sample delivered on a timeline stands to its neighbours: a decode-only sample is for
+    // a decoder's reference and is not shown; a discontinuous one follows a break in the stream.
+    enum SampleFlags : unsigned { kDecodeOnly = 1, kDiscontinuity = 2 };
     // The same with times on a timeline of the filter's that starts at 0 (playback, say): the
     // first sample after each RestartTimeline plays at once, the others keep their distance to it.
-    // A decode-only sample is for a decoder's reference only and is not shown.
     HRESULT DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint,
-                           bool decodeOnly = false);
+                           unsigned flags = 0);
     void RestartTimeline();
     HRESULT DeliverEndOfStream();
     int Index() const { return m_Index; }
@@ -54,7 +56,7 @@ public:
 
 private:
     HRESULT Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint, bool fromNow,
-                 bool decodeOnly);
+                 unsigned flags);
 
     CMultiPinFilter* m_pOwner;
     int m_Index;

@@ -189,22 +189,29 @@ TEST_F(TimeShiftRecordingTest, PlaysTheRecordingBackWhileItIsWritten) {
 
     ASSERT_EQ(S_OK, timeShift_->Seek(5));
     EXPECT_EQ(5, Position()) << "a seek stays where it was asked";
-    const std::vector<Played> forwards = PlayFor(video, 100, 2000ms);
+    // Two seconds of the playback timeline (a loaded machine may hand them on a little late).
+    std::vector<Played> forwards = PlayFor(video, 100, 2500ms);
     ASSERT_FALSE(forwards.empty());
+    const GstClockTime segmentStart = forwards.front().pts;
+    const std::uint64_t lastShown = forwards.back().number;
+    std::erase_if(forwards, [segmentStart](const Played& frame) { return frame.pts >= segmentStart + 2 * GST_SECOND; });
     EXPECT_NEAR(60.0, static_cast<double>(forwards.size()), 2.0);
     EXPECT_NEAR(static_cast<double>(FrameAt(5)), static_cast<double>(forwards.front().number), 2.0);
     EXPECT_NEAR(static_cast<double>(FrameAt(7)), static_cast<double>(forwards.back().number), 2.0);
+    EXPECT_TRUE(forwards.front().discontinuity) << "a playback segment begins with a break";
     for (std::size_t i = 1; i < forwards.size(); ++i) {
+        EXPECT_FALSE(forwards[i].discontinuity) << "frame " << i;
         EXPECT_EQ(forwards[i - 1].number + 1, forwards[i].number) << "frame " << i << " played out of order";
         EXPECT_GT(forwards[i].pts, forwards[i - 1].pts) << "frame " << i;
     }
-    EXPECT_NEAR(7, Position(), 1);
+    EXPECT_NEAR(7.5, Position(), 1);
 
     const std::size_t audioBeforeBackwards = audio.Count();
     EXPECT_GT(audioBeforeBackwards, 0u) << "sound plays along at normal speed";
     const std::vector<Played> backwards = PlayFor(video, -100, 1000ms);
     ASSERT_GT(backwards.size(), 10u);
-    EXPECT_LE(backwards.front().number, forwards.back().number);
+    EXPECT_LE(backwards.front().number, lastShown) << "backwards starts from the picture paused on";
+    EXPECT_TRUE(backwards.front().discontinuity);
     for (std::size_t i = 1; i < backwards.size(); ++i) {
         EXPECT_LT(backwards[i].number, backwards[i - 1].number) << "backwards, frame " << i;
         EXPECT_GT(backwards[i].pts, backwards[i - 1].pts) << "the playback timeline grows backwards too";

@@ -226,7 +226,8 @@ TEST_F(MultiPinFilterTest, OutputsRestartedTogetherShareOneOriginAndOfferTheirCa
     filter_->RestartOutputTimelines();
     EXPECT_EQ(S_OK, filter_->OutputPin(0)->DeliverFromNow(frame, 16, 0, 1000, true));
     pipeline_.RunFor(150);
-    EXPECT_EQ(S_OK, filter_->OutputPin(1)->DeliverFromNow(frame, 16, 0, 1000, true, true));
+    EXPECT_EQ(S_OK, filter_->OutputPin(1)->DeliverFromNow(frame, 16, 0, 1000, true,
+                                                           CMultiOutputPin::kDecodeOnly | CMultiOutputPin::kDiscontinuity));
     EXPECT_EQ(S_OK, filter_->OutputPin(1)->DeliverFromNow(frame, 16, 1000, 2000, false));
     pipeline_.RunFor(100);
     const auto a = first.Frames(), b = second.Frames();
@@ -234,7 +235,9 @@ TEST_F(MultiPinFilterTest, OutputsRestartedTogetherShareOneOriginAndOfferTheirCa
     ASSERT_EQ(2u, b.size());
     EXPECT_EQ(a[0].pts, b[0].pts) << "the later output starts from the same origin";
     EXPECT_TRUE(b[0].flags & GST_BUFFER_FLAG_DECODE_ONLY);
+    EXPECT_TRUE(b[0].flags & GST_BUFFER_FLAG_DISCONT);
     EXPECT_FALSE(b[1].flags & GST_BUFFER_FLAG_DECODE_ONLY);
+    EXPECT_FALSE(b[1].flags & GST_BUFFER_FLAG_DISCONT);
     EXPECT_TRUE(b[1].flags & GST_BUFFER_FLAG_DELTA_UNIT);
 }
 
