@@ -250,7 +250,11 @@ TEST_F(TimeShiftRecordingTest, PlaysTheRecordingBackWhileItIsWritten) {
     EXPECT_EQ(static_cast<std::size_t>(delivered), avi.videoLeads.size());
 }
 
-TEST_F(TimeShiftRecordingTest, StoppingTheGraphWhilePlayingEndsPlaybackAtOnce) {
+class StopWhilePlayingTest : public TimeShiftRecordingTest, public ::testing::WithParamInterface<bool> {};
+
+// Stopping joins the player: with the graph running, and with it paused first, so the renderers
+// hold back the samples pushed into them.
+TEST_P(StopWhilePlayingTest, StoppingTheGraphEndsPlaybackAtOnce) {
     ASSERT_NO_FATAL_FAILURE(Build(true));
     PlayedFrames video(videoIn_.Get());
     ASSERT_TRUE(SUCCEEDED(control_->Run()));
@@ -259,6 +263,10 @@ TEST_F(TimeShiftRecordingTest, StoppingTheGraphWhilePlayingEndsPlaybackAtOnce) {
     ASSERT_EQ(S_OK, timeShift_->SetSpeed(100));
     std::this_thread::sleep_for(500ms);
     ASSERT_GT(video.Count(), 5u);
+    if (GetParam()) {
+        ASSERT_TRUE(SUCCEEDED(control_->Pause()));
+        std::this_thread::sleep_for(500ms);
+    }
     const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(SUCCEEDED(control_->Stop()));
     EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
@@ -270,6 +278,9 @@ TEST_F(TimeShiftRecordingTest, StoppingTheGraphWhilePlayingEndsPlaybackAtOnce) {
     EXPECT_EQ(VFW_E_WRONG_STATE, timeShift_->GetPosition(&position, &length));
     EXPECT_TRUE(ReadAvi(File()).valid);
 }
+
+INSTANTIATE_TEST_SUITE_P(GraphStates, StopWhilePlayingTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& param) { return param.param ? "Paused" : "Running"; });
 
 // Without an output rendered there is no time shift: every call says so, the recording goes on.
 TEST_F(TimeShiftRecordingTest, CallsWithoutTimeShiftAnswerWrongState) {
