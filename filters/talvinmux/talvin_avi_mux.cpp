@@ -312,22 +312,60 @@ HRESULT CTalvinAviMux::GetMeasuredRates(double* framesPerSecond, double* samplin
 
 // ---- ITalvinTimeShift ---------------------------------------------------------------------
 
-bool CTalvinAviMux::TimeShiftActive() {
-    return m_bRecording.load() && (OutputPin(kVideo)->IsConnected() || OutputPin(kAudio)->IsConnected());
+template <typename Command>
+HRESULT CTalvinAviMux::WithPlayer(Command command) {
+    std::lock_guard lock(m_PlayerLock);
+    return m_pPlayer ? command(*m_pPlayer) : VFW_E_WRONG_STATE;
 }
 
-// Playback of the recording is not part of this filter yet: while it runs with an output
-// connected, the calls say so rather than pretend to play.
 HRESULT CTalvinAviMux::SetSpeed(LONG percent) {
     if (percent != 100 && percent != 400 && percent != -100 && percent != -400) return E_INVALIDARG;
-    return TimeShiftActive() ? E_NOTIMPL : VFW_E_WRONG_STATE;
+    return WithPlayer([percent](TimeShiftPlayer& player) { return player.SetSpeed(percent); });
 }
-HRESULT CTalvinAviMux::Live() { return TimeShiftActive() ? E_NOTIMPL : VFW_E_WRONG_STATE; }
-HRESULT CTalvinAviMux::PausePlayback() { return TimeShiftActive() ? E_NOTIMPL : VFW_E_WRONG_STATE; }
-HRESULT CTalvinAviMux::Seek(LONG /*seconds*/) { return TimeShiftActive() ? E_NOTIMPL : VFW_E_WRONG_STATE; }
+HRESULT CTalvinAviMux::Live() {
+    return WithPlayer([](TimeShiftPlayer& player) { return player.Live(); });
+}
+HRESULT CTalvinAviMux::PausePlayback() {
+    return WithPlayer([](TimeShiftPlayer& player) { return player.Pause(); });
+}
+HRESULT CTalvinAviMux::Seek(LONG seconds) {
+    return WithPlayer([seconds](TimeShiftPlayer& player) { return player.Seek(seconds); });
+}
 HRESULT CTalvinAviMux::GetPosition(LONG* position, LONG* length) {
     if (!position || !length) return E_POINTER;
-    return TimeShiftActive() ? E_NOTIMPL : VFW_E_WRONG_STATE;
+    return WithPlayer([&](TimeShiftPlayer& player) { return player.GetPosition(position, length); });
+}
+
+void CTalvinAviMux::StartPlayer() {
+    if (!OutputPin(kVideo)->IsConnected() && !OutputPin(kAudio)->IsConnected()) return;
+    auto player = std::make_unique<TimeShiftPlayer>(*m_pIndex, [this](TimeShiftPlayer::Delivered&& frame) { PlayBack(std::move(frame)); });
+    std::lock_guard lock(m_PlayerLock);
+    m_pPlayer = std::move(player);
+}
+
+void CTalvinAviMux::StopPlayer() {
+    std::unique_ptr<TimeShiftPlayer> player;
+    {
+        std::lock_guard lock(m_PlayerLock);
+        player = std::move(m_pPlayer);
+    }
+    // Joined outside the lock, so a command arriving meanwhile answers at once.
+    if (player) player->Stop();
+}
+
+// On the player's thread. A push that downstream refuses (flushing, unlinked) is let go: the
+// player goes on pacing and a stop ends it.
+void CTalvinAviMux::PlayBack(TimeShiftPlayer::Delivered&& frame) {
+    if (frame.discontinuity) {
+        RestartOutputTimelines();
+        m_SegmentBegins = {true, true};
+    }
+    const int output = frame.stream == StreamKind::Video ? kVideo : kAudio;
+    unsigned flags = frame.preroll ? unsigned{CMultiOutputPin::kDecodeOnly} : 0u;
+    if (m_SegmentBegins[output]) flags |= CMultiOutputPin::kDiscontinuity;
+    m_SegmentBegins[output] = false;
+    OutputPin(output)->DeliverFromNow(frame.data.data(), static_cast<LONG>(frame.data.size()), frame.start, frame.stop,
+                                      frame.keyFrame, flags);
 }
 
 // ---- pins ---------------------------------------------------------------------------------
@@ -446,14 +484,13 @@ HRESULT CTalvinAviMux::OpenWriter() {
         return hr;
     }
     m_StatFiles = m_pWriter->Files();
-    m_bRecording = true;
+    StartPlayer();
     return S_OK;
 }
 
 HRESULT CTalvinAviMux::StopStreaming() {
     std::lock_guard streaming(m_Streaming);
     const HRESULT hr = FinishFiles();
-    m_bRecording = false;
     m_bStarted = false;
     m_pWriter.reset();
     m_pTiming.reset();
@@ -461,6 +498,7 @@ HRESULT CTalvinAviMux::StopStreaming() {
 }
 
 HRESULT CTalvinAviMux::FinishFiles() {
+    StopPlayer();
     if (!m_pWriter) return S_OK;
     const double fps = m_StatFps.load(), frequency = m_StatFrequency.load();
     if (m_Running.fpsHandling == 1 && fps > 0) m_pWriter->SetVideoRate(static_cast<std::uint32_t>(std::lround(fps * 1000)), 1000);

@@ -15,10 +15,17 @@
 // valid file first); nothing more is written after either.
 //
 // Two outputs, "Video Out" and "Audio Out", exist always and carry the recorded types for
-// time-shift viewing; they stay unconnected unless the graph renders them. ITalvinTimeShift
-// answers VFW_E_WRONG_STATE unless a recording runs with an output connected.
+// time-shift viewing; they stay unconnected unless the graph renders them. When one of them is
+// connected, a TimeShiftPlayer plays the recording back from its files for as long as the files
+// are open: made when they open, stopped and joined before they are finished. It reads the
+// files, never the writer, so playback costs the recording nothing. Its frames leave through the
+// outputs on a timeline that restarts (both outputs together) at each new playback segment;
+// frames before the position that a decoder needs are sent decode-only. Audio plays at speed
+// 100 only. ITalvinTimeShift is forwarded to the player and answers VFW_E_WRONG_STATE while
+// there is none (no output connected, no recording running).
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -28,6 +35,7 @@
 #include "filters/talvinmux/avi_writer.h"
 #include "filters/talvinmux/mux_settings.h"
 #include "filters/talvinmux/stream_timing.h"
+#include "filters/talvinmux/timeshift/time_shift_player.h"
 #include "platform/media/base/multi_pin_filter.h"
 #include "platform/media/interfaces/file_writing.h"
 #include "platform/media/interfaces/filter_registration.h"
@@ -131,7 +139,14 @@ private:
     // Finishes the files with the measured rates when asked for (holding the streaming lock).
     HRESULT FinishFiles();
     void PublishCounts();
-    bool TimeShiftActive();
+    // The player for a recording just opened, when an output is there to show it.
+    void StartPlayer();
+    // Stops and joins the player; no sample leaves the outputs after this returns.
+    void StopPlayer();
+    void PlayBack(talvinmux::TimeShiftPlayer::Delivered&& frame);
+    // Calls `command` on the running player; VFW_E_WRONG_STATE without one.
+    template <typename Command>
+    HRESULT WithPlayer(Command command);
 
     talvinmux::MuxSettings m_Settings;  // under the filter lock
     std::u16string m_FileName;
@@ -157,7 +172,10 @@ private:
     std::atomic<DWORD> m_StatVideo{0}, m_StatAudio{0}, m_StatDropped{0}, m_StatSamples{0};
     std::atomic<DWORD> m_StatInserted{0}, m_StatDeleted{0}, m_StatFiles{0};
     std::atomic<double> m_StatFps{0}, m_StatFrequency{0};
-    std::atomic<bool> m_bRecording{false};
+
+    std::mutex m_PlayerLock;  // the pointer only: never held while the player is joined
+    std::unique_ptr<talvinmux::TimeShiftPlayer> m_pPlayer;
+    std::array<bool, 2> m_SegmentBegins{};  // per output, on the player's thread: the next sample starts a segment
 };
 
 extern const AMOVIESETUP_FILTER sudTalvinAviMux;

@@ -34,8 +34,6 @@ public:
     bool fileNameTypeGiven = false;
     DWORD fileMode = 0;
 
-    // The filter's and the time shift's Pause are one method here.
-    HRESULT Pause() override { return GstFilterBase::Pause(); }
 
     // IFileSinkFilter2
     HRESULT SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) override;

@@ -19,6 +19,7 @@ struct QdMultiPinElement {
     std::vector<bool>* ended;  // per input, under the object lock
     GMutex beginLock;          // held while an output's stream is begun, so nothing overtakes it
     guint streamGroup;
+    bool shareNextOrigin;  // under beginLock: the next origin taken starts every restarted output's timeline
 };
 
 struct QdMultiPinElementClass {
@@ -119,6 +120,36 @@ gboolean SinkQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
     return gst_pad_query_default(pad, parent, query);
 }
 
+guint OutputIndex(QdMultiPinElement* self, GstPad* pad) {
+    for (guint i = 0; i < self->outputs->size(); ++i) {
+        if ((*self->outputs)[i].pad == pad) return i;
+    }
+    return 0;
+}
+
+// An output offers the caps its client says it will carry, so a graph can link it before any
+// sample flowed; until the client knows them, the pad's own answer stands.
+gboolean SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
+    QdMultiPinElement* self = Self(parent);
+    if (GST_QUERY_TYPE(query) == GST_QUERY_CAPS && !gst_pad_has_current_caps(pad)) {
+        const guint output = OutputIndex(self, pad);
+        GstCaps* caps = WithClient<GstCaps*>(self, nullptr, [output](MultiPinElementClient* client) { return client->OutputCaps(output); });
+        if (caps) {
+            GstCaps* filter = nullptr;
+            gst_query_parse_caps(query, &filter);
+            if (filter) {
+                GstCaps* narrowed = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
+                gst_caps_unref(caps);
+                caps = narrowed;
+            }
+            gst_query_set_caps_result(query, caps);
+            gst_caps_unref(caps);
+            return TRUE;
+        }
+    }
+    return gst_pad_query_default(pad, parent, query);
+}
+
 // The latency of the inputs' upstream, for a live pipeline's latency query to the sinks.
 gboolean ElementQuery(GstElement* element, GstQuery* query) {
     if (GST_QUERY_TYPE(query) != GST_QUERY_LATENCY) {
@@ -165,15 +196,13 @@ void BeginOutput(QdMultiPinElement* self, Output& output, GstCaps* caps) {
     g_mutex_unlock(&self->beginLock);
 }
 
-void BeginLinkedOutputs(QdMultiPinElement* self) {
-    for (guint i = 0; i < self->outputs->size(); ++i) {
-        Output& output = (*self->outputs)[i];
-        if (!gst_pad_is_linked(output.pad)) continue;
-        GstCaps* caps = WithClient<GstCaps*>(self, nullptr, [i](MultiPinElementClient* client) { return client->OutputCaps(i); });
-        BeginOutput(self, output, caps);
-        if (caps) gst_caps_unref(caps);
-        gst_pad_push_event(output.pad, gst_event_new_gap(0, GST_CLOCK_TIME_NONE));
-    }
+void BeginLinkedOutput(QdMultiPinElement* self, guint index) {
+    Output& output = (*self->outputs)[index];
+    if (!gst_pad_is_linked(output.pad)) return;
+    GstCaps* caps = WithClient<GstCaps*>(self, nullptr, [index](MultiPinElementClient* client) { return client->OutputCaps(index); });
+    BeginOutput(self, output, caps);
+    if (caps) gst_caps_unref(caps);
+    gst_pad_push_event(output.pad, gst_event_new_gap(0, GST_CLOCK_TIME_NONE));
 }
 
 GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition) {
@@ -187,6 +216,7 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
             output.begun = false;
             output.origin = GST_CLOCK_TIME_NONE;
         }
+        self->shareNextOrigin = false;
         g_mutex_unlock(&self->beginLock);
     }
     WithClient<int>(self, 0, [transition](MultiPinElementClient* client) {
@@ -195,11 +225,15 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
     });
     GstStateChangeReturn result = GST_ELEMENT_CLASS(qd_multi_pin_element_parent_class)->change_state(element, transition);
     if (result == GST_STATE_CHANGE_FAILURE) return result;
-    // Off this thread: a sink that takes the gap while paused holds the pushing thread until
-    // the pipeline plays, and the state change must go on meanwhile.
+    // Off this thread, one call per output: a sink that takes the gap while paused holds the
+    // pushing thread until the pipeline plays, and the state change (and the other outputs'
+    // sinks, which must preroll too) must go on meanwhile.
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
-        gst_element_call_async(
-            element, [](GstElement* e, gpointer) { BeginLinkedOutputs(Self(e)); }, nullptr, nullptr);
+        for (guint i = 0; i < self->outputs->size(); ++i) {
+            gst_element_call_async(
+                element, [](GstElement* e, gpointer index) { BeginLinkedOutput(Self(e), GPOINTER_TO_UINT(index)); },
+                GUINT_TO_POINTER(i), nullptr);
+        }
     }
     WithClient<int>(self, 0, [transition](MultiPinElementClient* client) {
         client->StateChanged(transition);
@@ -237,6 +271,7 @@ void qd_multi_pin_element_init(QdMultiPinElement* self) {
     self->outputs = new std::vector<Output>;
     self->ended = new std::vector<bool>;
     self->streamGroup = gst_util_group_id_next();
+    self->shareNextOrigin = false;
     GST_OBJECT_FLAG_SET(self, GST_ELEMENT_FLAG_SINK);
 }
 
@@ -259,6 +294,7 @@ GstElement* CreateMultiPinElement(const char* name, MultiPinElementClient* clien
     for (const std::string& output : outputs) {
         GstPad* pad = gst_pad_new_from_static_template(&kSrcTemplate, output.c_str());
         gst_pad_use_fixed_caps(pad);
+        gst_pad_set_query_function(pad, SrcQuery);
         gst_element_add_pad(element, pad);
         self->outputs->push_back({pad, false, GST_CLOCK_TIME_NONE});
     }
@@ -308,7 +344,15 @@ GstFlowReturn PushRelativeFromOutput(GstElement* element, guint index, GstCaps* 
     if (index < self->outputs->size() && GST_BUFFER_PTS_IS_VALID(buffer)) {
         Output& output = (*self->outputs)[index];
         g_mutex_lock(&self->beginLock);
-        if (!GST_CLOCK_TIME_IS_VALID(output.origin)) output.origin = RunningTimeNow(element);
+        if (!GST_CLOCK_TIME_IS_VALID(output.origin)) {
+            output.origin = RunningTimeNow(element);
+            if (self->shareNextOrigin) {
+                for (Output& other : *self->outputs) {
+                    if (!GST_CLOCK_TIME_IS_VALID(other.origin)) other.origin = output.origin;
+                }
+                self->shareNextOrigin = false;
+            }
+        }
         GST_BUFFER_PTS(buffer) += output.origin;
         g_mutex_unlock(&self->beginLock);
     }
@@ -320,6 +364,14 @@ void RestartOutputTimeline(GstElement* element, guint index) {
     if (index >= self->outputs->size()) return;
     g_mutex_lock(&self->beginLock);
     (*self->outputs)[index].origin = GST_CLOCK_TIME_NONE;
+    g_mutex_unlock(&self->beginLock);
+}
+
+void RestartOutputTimelines(GstElement* element) {
+    QdMultiPinElement* self = Self(element);
+    g_mutex_lock(&self->beginLock);
+    for (Output& output : *self->outputs) output.origin = GST_CLOCK_TIME_NONE;
+    self->shareNextOrigin = true;
     g_mutex_unlock(&self->beginLock);
 }
 

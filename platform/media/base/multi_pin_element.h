@@ -49,6 +49,9 @@ GstFlowReturn PushFromOutput(GstElement* element, guint index, GstCaps* caps, Gs
 // running time at the first such buffer (since the start or RestartOutputTimeline) is added.
 GstFlowReturn PushRelativeFromOutput(GstElement* element, guint index, GstCaps* caps, GstBuffer* buffer);
 void RestartOutputTimeline(GstElement* element, guint index);
+// Restarts every output's timeline on one origin: the running time at the first buffer any of
+// them pushes next, so streams played together stay aligned.
+void RestartOutputTimelines(GstElement* element);
 // Ends the stream of output `index`.
 void EndOutput(GstElement* element, guint index);
 

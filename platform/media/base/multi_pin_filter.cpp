@@ -144,18 +144,18 @@ HRESULT CMultiOutputPin::GetMediaType(int position, AM_MEDIA_TYPE* type) {
 }
 
 HRESULT CMultiOutputPin::Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint) {
-    return Push(data, size, start, stop, syncPoint, false);
+    return Push(data, size, start, stop, syncPoint, false, 0);
 }
 
 HRESULT CMultiOutputPin::DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop,
-                                        bool syncPoint) {
-    return Push(data, size, start, stop, syncPoint, true);
+                                        bool syncPoint, unsigned flags) {
+    return Push(data, size, start, stop, syncPoint, true, flags);
 }
 
 void CMultiOutputPin::RestartTimeline() { media::RestartOutputTimeline(m_pOwner->GetElement(), static_cast<guint>(m_Index)); }
 
 HRESULT CMultiOutputPin::Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint,
-                              bool fromNow) {
+                              bool fromNow, unsigned flags) {
     if (size < 0 || (size > 0 && !data) || start < 0) return E_INVALIDARG;
     if (!IsConnected()) return S_FALSE;
     GstCaps* caps = StreamCaps();
@@ -163,6 +163,8 @@ HRESULT CMultiOutputPin::Push(const BYTE* data, LONG size, REFERENCE_TIME start,
     GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(start) * kNsPerUnit;
     if (stop >= start) GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>(stop - start) * kNsPerUnit;
     if (!syncPoint) GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
+    if (flags & kDecodeOnly) GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DECODE_ONLY);
+    if (flags & kDiscontinuity) GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DISCONT);
     GstElement* element = m_pOwner->GetElement();
     const auto index = static_cast<guint>(m_Index);
     const GstFlowReturn flow = fromNow ? media::PushRelativeFromOutput(element, index, caps, buffer)
@@ -228,6 +230,8 @@ HRESULT CMultiPinFilter::CheckOutputType(int output, const AM_MEDIA_TYPE* type) 
     }
     return VFW_E_TYPE_NOT_ACCEPTED;
 }
+
+void CMultiPinFilter::RestartOutputTimelines() { media::RestartOutputTimelines(GetElement()); }
 
 HRESULT CMultiPinFilter::Stop() { return ChangeFilterState(State_Stopped); }
 HRESULT CMultiPinFilter::Pause() { return ChangeFilterState(State_Paused); }

@@ -40,9 +40,13 @@ public:
     // first one after each start begins the stream with the pin's type. S_FALSE: nobody took it
     // (unconnected, or flushing); a failure: downstream failed.
     HRESULT Deliver(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
+    // How a sample delivered on a timeline stands to its neighbours: a decode-only sample is for
+    // a decoder's reference and is not shown; a discontinuous one follows a break in the stream.
+    enum SampleFlags : unsigned { kDecodeOnly = 1, kDiscontinuity = 2 };
     // The same with times on a timeline of the filter's that starts at 0 (playback, say): the
     // first sample after each RestartTimeline plays at once, the others keep their distance to it.
-    HRESULT DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint);
+    HRESULT DeliverFromNow(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint,
+                           unsigned flags = 0);
     void RestartTimeline();
     HRESULT DeliverEndOfStream();
     int Index() const { return m_Index; }
@@ -51,7 +55,8 @@ public:
     _GstCaps* StreamCaps();
 
 private:
-    HRESULT Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint, bool fromNow);
+    HRESULT Push(const BYTE* data, LONG size, REFERENCE_TIME start, REFERENCE_TIME stop, bool syncPoint, bool fromNow,
+                 unsigned flags);
 
     CMultiPinFilter* m_pOwner;
     int m_Index;
@@ -80,6 +85,9 @@ public:
     CMultiInputPin* InputPin(int index) const;
     CMultiOutputPin* OutputPin(int index) const;
     int InputCount() const { return static_cast<int>(m_Inputs.size()); }
+    // Restarts the timelines of every output together (see CMultiOutputPin::DeliverFromNow): one
+    // origin for all, taken at the next sample any of them delivers, so they stay in step.
+    void RestartOutputTimelines();
     int OutputCount() const { return static_cast<int>(m_Outputs.size()); }
 
 protected:

@@ -111,6 +111,11 @@ void VirtualCard::SetJitter(std::int64_t maxNs) {
     for (VirtualVideoSource* v : video_) v->Gate().SetJitter(maxNs);
 }
 
+void VirtualCard::StampFrameNumbers(bool stamp) {
+    std::lock_guard lock(mutex_);
+    for (VirtualVideoSource* v : video_) v->Gate().SetStampNumbers(stamp);
+}
+
 void VirtualCard::SetAudioClockRate(double rate) {
     std::lock_guard lock(mutex_);
     for (VirtualAudioSource* a : audio_) a->Gate().SetClockRate(rate);

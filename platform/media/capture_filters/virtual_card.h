@@ -51,6 +51,8 @@ public:
     // The audio time stamps' pace against the sound (FrameGate::SetClockRate): audio clock drift.
     void SetAudioClockRate(double rate);
     void SetHorizontalLock(bool locked);
+    // Video frames carry their frame number in their first bytes (FrameGate::SetStampNumbers).
+    void StampFrameNumbers(bool stamp);
     void Disappear();
 
 private:

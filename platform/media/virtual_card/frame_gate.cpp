@@ -22,6 +22,11 @@ void FrameGate::SetClockRate(double rate) {
     rateOrigin_ = -1;
 }
 
+void FrameGate::SetStampNumbers(bool stamp) {
+    std::lock_guard lock(mutex_);
+    stampNumbers_ = stamp;
+}
+
 void FrameGate::Disappear() {
     std::lock_guard lock(mutex_);
     disappeared_ = true;
@@ -45,6 +50,7 @@ FrameVerdict FrameGate::Next(std::int64_t pts, std::int64_t bytes) {
         return verdict;
     }
     verdict.deliver = true;
+    verdict.stampNumber = stampNumbers_;
     verdict.pts = pts < 0 ? pts : Jittered(pts);
     ++counts_.delivered;
     counts_.deliveredBytes += bytes;

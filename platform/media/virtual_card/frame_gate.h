@@ -16,6 +16,7 @@ struct FrameVerdict {
     bool deliver = false;
     std::uint64_t frameNumber = 0;  // counts every captured frame, dropped ones included
     std::int64_t pts = -1;          // nanoseconds; -1 = none
+    bool stampNumber = false;       // write frameNumber into the frame's first bytes
 };
 
 struct FrameCounts {
@@ -39,6 +40,9 @@ public:
     // normal): at 0.99 the stamps fall 1% behind the data, as when the device's sample clock
     // runs 1% fast. Rates outside (0.5, 2) are taken as 1.
     void SetClockRate(double rate);
+    // Writes each frame's number into its first eight bytes (little-endian), so a test can tell
+    // frames apart by their contents wherever they end up (a file, a playback).
+    void SetStampNumbers(bool stamp);
     // The device is gone: no frame passes from now on.
     void Disappear();
     bool Disappeared() const;
@@ -65,6 +69,7 @@ private:
     double clockRate_ = 1.0;
     std::int64_t rateOrigin_ = -1;  // the stamp the rate counts from
     bool disappeared_ = false;
+    bool stampNumbers_ = false;
     std::uint64_t nextFrame_ = 0;
     std::int64_t lastPts_ = -1;
     FrameCounts counts_;

@@ -3,6 +3,12 @@
 namespace media {
 namespace {
 
+void StampNumber(GstBuffer* buffer, std::uint64_t number) {
+    std::uint8_t bytes[sizeof number];
+    for (std::size_t i = 0; i < sizeof number; ++i) bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
+    if (gst_buffer_get_size(buffer) >= sizeof bytes) gst_buffer_fill(buffer, 0, bytes, sizeof bytes);
+}
+
 struct GateProbe {
     std::shared_ptr<FrameGate> gate;
     Numbering numbering;
@@ -26,6 +32,7 @@ GstPadProbeReturn OnBuffer(GstPadProbeInfo* info, GateProbe* probe) {
         GST_BUFFER_OFFSET(buffer) = verdict.frameNumber;
         GST_BUFFER_OFFSET_END(buffer) = verdict.frameNumber + 1;
     }
+    if (verdict.stampNumber) StampNumber(buffer, verdict.frameNumber);
     return GST_PAD_PROBE_OK;
 }
 

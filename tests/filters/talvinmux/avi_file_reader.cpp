@@ -80,6 +80,11 @@ bool ReadMovi(Reader& file, std::uint64_t start, std::uint64_t end, AviContents*
         if (id[2] == 'd' && (id[3] == 'c' || id[3] == 'b')) {
             ++out->videoChunks;
             if (size == 0) ++out->nullVideoChunks;
+            if (size >= 8) {
+                const auto lead = file.Read(at + 8, 8);
+                if (lead.empty()) return false;
+                out->videoLeads.push_back(Le32(lead.data()) | std::uint64_t{Le32(lead.data() + 4)} << 32);
+            }
         } else if (id[2] == 'w' && id[3] == 'b') {
             ++out->audioChunks;
             out->audioBytes += size;

@@ -24,6 +24,9 @@ struct AviContents {
     std::uint32_t videoSuperEntries = 0, audioSuperEntries = 0;
     std::uint64_t standardIndexEntries = 0;  // over all 'ix##' chunks
     std::uint64_t fileBytes = 0;
+    // The first eight bytes (little-endian) of every video chunk that has them, in file order:
+    // the frame number a source stamped there.
+    std::vector<std::uint64_t> videoLeads;
 };
 AviContents ReadAvi(const std::string& path);
 

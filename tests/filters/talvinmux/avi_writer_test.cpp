@@ -3,6 +3,8 @@
 // Files are read back by walking their chunks, by GStreamer's discoverer and by ffprobe.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <sys/resource.h>
 
 #include <csignal>

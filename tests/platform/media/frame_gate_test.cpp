@@ -20,6 +20,15 @@ TEST(FrameGate, NumbersFramesAndCountsDeliveries) {
     EXPECT_EQ(gate.Counts().deliveredBytes, 300);
 }
 
+TEST(FrameGate, StampsNumbersOnlyWhileAsked) {
+    FrameGate gate(1);
+    EXPECT_FALSE(gate.Next(0, 1).stampNumber);
+    gate.SetStampNumbers(true);
+    EXPECT_TRUE(gate.Next(kFrame, 1).stampNumber);
+    gate.SetStampNumbers(false);
+    EXPECT_FALSE(gate.Next(2 * kFrame, 1).stampNumber);
+}
+
 TEST(FrameGate, DroppedFramesKeepTheirNumbers) {
     FrameGate gate(1);
     gate.Next(0, 1);

@@ -40,6 +40,7 @@ GstFlowReturn FrameCollector::OnSample(GstElement* sink, gpointer data) {
     r.offset = GST_BUFFER_OFFSET(buffer);
     r.offsetEnd = GST_BUFFER_OFFSET_END(buffer);
     r.size = gst_buffer_get_size(buffer);
+    r.flags = static_cast<GstBufferFlags>(GST_BUFFER_FLAGS(buffer));
     std::lock_guard lock(self->mutex_);
     if (self->frames_.size() < self->keepData_) {
         r.data.resize(r.size);

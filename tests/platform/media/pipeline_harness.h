@@ -16,6 +16,7 @@ struct FrameRecord {
     std::uint64_t offset = 0;
     std::uint64_t offsetEnd = 0;
     std::size_t size = 0;
+    GstBufferFlags flags{};
     std::vector<std::uint8_t> data;  // only for the first frames asked to be kept
 };
 

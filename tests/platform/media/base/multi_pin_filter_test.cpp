@@ -6,6 +6,7 @@
 #include <gst/app/gstappsrc.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -17,10 +18,10 @@ namespace {
 
 const GUID kTestFilter = MakeGuid("6c1f0b8e-2a7d-4b3e-8f0a-3d5e9c7b1a02");
 
-// Two inputs ("Video", "Audio") and one output that offers the video input's type.
+// Two inputs ("Video", "Audio") and two outputs that offer the video input's type.
 class CRecordingFilter final : public CMultiPinFilter {
 public:
-    CRecordingFilter() : CMultiPinFilter(u"recorder", kTestFilter, {u"Video", u"Audio"}, {u"Out"}) {}
+    CRecordingFilter() : CMultiPinFilter(u"recorder", kTestFilter, {u"Video", u"Audio"}, {u"Out", u"Out 2"}) {}
 
     HRESULT CheckInputType(int input, const AM_MEDIA_TYPE* type) override {
         const GUID& wanted = input == 0 ? MEDIATYPE_Video : MEDIATYPE_Audio;
@@ -170,7 +171,8 @@ TEST_F(MultiPinFilterTest, AnOutputPushesFromTheFiltersOwnThread) {
     EXPECT_EQ(3 * 1000 * 100u, frames[3].pts);
     EXPECT_EQ(0x42, frames[0].data[0]);
     EXPECT_NE(std::string::npos, sink.CapsText().find("YUY2")) << sink.CapsText();
-    EXPECT_EQ(2, filter_->OutputCount() + filter_->InputCount() - 1);
+    EXPECT_EQ(2, filter_->OutputCount());
+    EXPECT_EQ(2, filter_->InputCount());
 }
 
 TEST_F(MultiPinFilterTest, AnOutputOnARelativeTimelinePlaysFromTheFirstSample) {
@@ -197,6 +199,46 @@ TEST_F(MultiPinFilterTest, AnOutputOnARelativeTimelinePlaysFromTheFirstSample) {
     EXPECT_GE(frames[0].pts, 250 * GST_MSECOND) << "the timeline starts at the running time of its first sample";
     EXPECT_EQ(100 * GST_USECOND, frames[1].pts - frames[0].pts);
     EXPECT_GE(frames[2].pts, frames[0].pts + 150 * GST_MSECOND) << "a restart begins at the running time again";
+}
+
+TEST_F(MultiPinFilterTest, OutputsRestartedTogetherShareOneOriginAndOfferTheirCapsBeforeTheFirstSample) {
+    GstElement* video = AppSource(kVideoCaps);
+    GstElement* audio = AppSource(kAudioCaps);
+    Feed(video, audio);
+    media::test::FrameCollector first(0), second(0);
+    for (auto [name, sink] : {std::pair{"Out", first.Sink()}, std::pair{"Out_2", second.Sink()}}) {
+        GstPad* pad = gst_element_get_static_pad(filter_->GetElement(), name);
+        ASSERT_TRUE(pad) << name;
+        EXPECT_TRUE(pipeline_.Link(pad, sink)) << name;
+        gst_object_unref(pad);
+    }
+    ASSERT_TRUE(pipeline_.Play());
+    pipeline_.RunFor(300);
+    GstPad* out = gst_element_get_static_pad(filter_->GetElement(), "Out_2");
+    GstCaps* offered = gst_pad_query_caps(out, nullptr);
+    gst_object_unref(out);
+    gchar* text = gst_caps_to_string(offered);
+    EXPECT_NE(nullptr, std::strstr(text, "YUY2")) << text;
+    g_free(text);
+    gst_caps_unref(offered);
+
+    const BYTE frame[16] = {};
+    filter_->RestartOutputTimelines();
+    EXPECT_EQ(S_OK, filter_->OutputPin(0)->DeliverFromNow(frame, 16, 0, 1000, true));
+    pipeline_.RunFor(150);
+    EXPECT_EQ(S_OK, filter_->OutputPin(1)->DeliverFromNow(frame, 16, 0, 1000, true,
+                                                           CMultiOutputPin::kDecodeOnly | CMultiOutputPin::kDiscontinuity));
+    EXPECT_EQ(S_OK, filter_->OutputPin(1)->DeliverFromNow(frame, 16, 1000, 2000, false));
+    pipeline_.RunFor(100);
+    const auto a = first.Frames(), b = second.Frames();
+    ASSERT_EQ(1u, a.size());
+    ASSERT_EQ(2u, b.size());
+    EXPECT_EQ(a[0].pts, b[0].pts) << "the later output starts from the same origin";
+    EXPECT_TRUE(b[0].flags & GST_BUFFER_FLAG_DECODE_ONLY);
+    EXPECT_TRUE(b[0].flags & GST_BUFFER_FLAG_DISCONT);
+    EXPECT_FALSE(b[1].flags & GST_BUFFER_FLAG_DECODE_ONLY);
+    EXPECT_FALSE(b[1].flags & GST_BUFFER_FLAG_DISCONT);
+    EXPECT_TRUE(b[1].flags & GST_BUFFER_FLAG_DELTA_UNIT);
 }
 
 }  // namespace
