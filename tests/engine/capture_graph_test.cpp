@@ -18,6 +18,7 @@
 #include "platform/media/interfaces/control.h"
 #include "platform/media/interfaces/windows_media.h"
 #include "platform/com/wide_text.h"
+#include "tests/engine/fault_factories.h"
 #include "tests/engine/recording_engine_fixture.h"
 #include "tests/engine/recording_mux_fake.h"
 #include "tests/platform/media/devices/recording_fixture.h"
@@ -27,15 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using media::test::Discover;
-
-class FailingFactory final : public ComObject<IClassFactory> {
-public:
-    HRESULT CreateInstance(IUnknown*, REFIID, void** object) override {
-        if (object) *object = nullptr;
-        return E_OUTOFMEMORY;
-    }
-    HRESULT LockServer(BOOL) override { return S_OK; }
-};
 
 // ---- Output naming ----
 
@@ -600,31 +592,6 @@ TEST_P(StampRepairTest, JitteredStampsReachTheMultiplexerEvenOnlyThroughTheRepai
 INSTANTIATE_TEST_SUITE_P(WithAndWithout, StampRepairTest, testing::Bool());
 
 // ---- Every labelled step with an injected failure ----
-
-// A filter the graph refuses (AddFilter fails).
-class ForeignFilter final : public ComObject<IBaseFilter> {
-public:
-    HRESULT GetClassID(CLSID*) override { return E_NOTIMPL; }
-    HRESULT Stop() override { return S_OK; }
-    HRESULT Pause() override { return S_OK; }
-    HRESULT Run(REFERENCE_TIME) override { return S_OK; }
-    HRESULT GetState(DWORD, FILTER_STATE*) override { return E_NOTIMPL; }
-    HRESULT SetSyncSource(IReferenceClock*) override { return S_OK; }
-    HRESULT GetSyncSource(IReferenceClock**) override { return E_NOTIMPL; }
-    HRESULT EnumPins(IEnumPins**) override { return E_NOTIMPL; }
-    HRESULT FindPin(LPCWSTR, IPin**) override { return VFW_E_NOT_FOUND; }
-    HRESULT QueryFilterInfo(FILTER_INFO*) override { return E_NOTIMPL; }
-    HRESULT JoinFilterGraph(IFilterGraph*, LPCWSTR) override { return E_FAIL; }
-    HRESULT QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
-};
-
-class ForeignFilterFactory final : public ComObject<IClassFactory> {
-public:
-    HRESULT CreateInstance(IUnknown*, REFIID iid, void** object) override {
-        return MakeComObject<ForeignFilter>()->QueryInterface(iid, object);
-    }
-    HRESULT LockServer(BOOL) override { return S_OK; }
-};
 
 enum class Fault { Create, Add };
 enum class Setup { Card, DvCamcorder, WindowsMedia, SplittingMux };
