@@ -27,6 +27,7 @@
 #include "tests/engine/engine_test_support.h"
 #include "tests/engine/fault_factories.h"
 #include "tests/engine/still_image_fakes.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_environment.h"
 
 namespace fs = std::filesystem;
@@ -467,26 +468,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    }}),
     [](const testing::TestParamInfo<UnwritableCase>& param) { return param.param.name; });
 
-// Files beyond `bytes` cannot be written by this process while it lives (EFBIG, not a signal).
-class ScopedFileSizeLimit {
-public:
-    explicit ScopedFileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~ScopedFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
 TEST_F(StillImageTest, FailedWriteIsReportedAndKeepsTheEarlierPicture) {
     OpenSession();
     ASSERT_EQ(TakeStill(nullptr), S_OK) << LastReport();
@@ -494,7 +475,7 @@ TEST_F(StillImageTest, FailedWriteIsReportedAndKeepsTheEarlierPicture) {
     ASSERT_EQ(earlier.size(), k640x480FileSize);
     HRESULT hr;
     {
-        ScopedFileSizeLimit limit(4096);
+        FileSizeLimit limit(4096);
         hr = TakeStill(nullptr);
     }
     EXPECT_TRUE(FAILED(hr));

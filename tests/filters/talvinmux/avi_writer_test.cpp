@@ -20,6 +20,7 @@
 #include "tests/filters/talvinmux/avi_file_reader.h"
 #include "tests/filters/talvinmux/writer_fixture.h"
 #include "tests/platform/media/asf/media_file_probe.h"
+#include "tests/support/file_size_limit.h"
 
 namespace talvinmux::test {
 namespace {
@@ -198,26 +199,6 @@ TEST_F(WriterTest, AnExistingLongerFileIsReplaced) {
     EXPECT_LT(avi.fileBytes, std::uint64_t{1} << 20);
     EXPECT_EQ(10u, avi.videoChunks);
 }
-
-// A disk that fills is simulated with the file size limit: writing past it fails with EFBIG.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit old_{};
-    void (*previous_)(int) = nullptr;
-};
 
 struct DiskFullCase {
     FileLayout layout;

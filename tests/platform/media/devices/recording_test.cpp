@@ -27,6 +27,7 @@
 #include "platform/media/interfaces/gst_filter.h"
 #include "platform/media/interfaces/stream_config.h"
 #include "tests/platform/media/devices/recording_fixture.h"
+#include "tests/support/file_size_limit.h"
 
 namespace media::test {
 namespace {
@@ -108,27 +109,6 @@ TEST_F(RecordingTest, AFileThatCannotBeCreatedFailsTheStartWithAnAbort) {
     EXPECT_TRUE(SUCCEEDED(control_->GetState(0, &state)));
     EXPECT_EQ(State_Stopped, state);
 }
-
-// A file size limit (RLIMIT_FSIZE, with SIGXFSZ ignored so writes fail with EFBIG) stands for
-// a disk that fills; it is lifted again when the test ends.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST_F(RecordingTest, ADiskThatFillsAbortsAndStopsTheGraphLeavingAPlayableFile) {
     const fs::path file = dir_ / "full.avi";
