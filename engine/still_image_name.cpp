@@ -24,11 +24,9 @@ std::string NextStillImagePath(COptionProfile& options, std::time_t now) {
     std::string path = options.StillDir;
     AppendBackslash(path);
     path += options.StillFile;
-    const char* separator = options.StillFile.empty() ? "" : "-";
-    switch (options.StillNaming) {
-    case 2: path += separator + FormatLocalTime("%Y%m%d-%H%M%S", now); break;
-    case 1: path += separator + TakeStillNumber(options); break;
-    default: break;
+    if (options.StillNaming == 1 || options.StillNaming == 2) {
+        if (!options.StillFile.empty()) path += '-';
+        path += options.StillNaming == 2 ? FormatLocalTime("%Y%m%d-%H%M%S", now) : TakeStillNumber(options);
     }
     path += ".bmp";
     return path;

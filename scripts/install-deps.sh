@@ -17,14 +17,16 @@ PACKAGES=(
     # the plug-ins the graphs use; gst-launch-1.0 for the preview benchmark
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
     gstreamer1.0-libav gstreamer1.0-alsa gstreamer1.0-x gstreamer1.0-tools
-    # ffprobe, which the multiplexer module's tests read written files with
-    ffmpeg
+    # ffprobe, which the multiplexer module's tests read written files with; gst-discoverer-1.0,
+    # to check a recording as a user would
+    ffmpeg gstreamer1.0-plugins-base-apps
     # Qt Widgets, Network and Test; ALSA for the mixer
     qt6-base-dev libasound2-dev
     # a Japanese font for the program's UI texts
     fonts-ipafont-gothic
-    # an X server without a screen for the native video test, and xvfb-run's xauth
-    xvfb xauth
+    # an X server without a screen for the native video test, and xvfb-run's xauth; xdotool, which
+    # the scripts that drive the window under it use
+    xvfb xauth xdotool
 )
 
 missing=()

@@ -5,9 +5,9 @@
 // Both sides run as child processes and are measured from the kernel's accounting (wait4):
 // each runs once for a long and once for a short time, and the difference of the two runs'
 // CPU time is divided by the difference of their frames, so start-up costs cancel out.
-// qdrecord records at the card's capture format (its size is read back from the file with
-// ffprobe and given to the pipeline); the pipeline's encoder gets every setting of the saved
-// compressor state, as the recording's encoder does.
+// qdrecord records the card at 1280x720, as the profile directory's device profile says (the
+// size is read back from the file with ffprobe and given to the pipeline); the pipeline's
+// encoder gets every setting of the saved compressor state, as the recording's encoder does.
 #include <benchmark/benchmark.h>
 
 
@@ -128,7 +128,7 @@ void BM_QdrecordX264CpuPerFrame(benchmark::State& state, fs::path binDir) {
     std::vector<std::string> encoder;
     double qdMs = 0, launchMs = 0;
     for (auto _ : state) {
-        if (!bench::WriteX264RecordProfiles((work / "profiles").string() + "/", error, &encoder)) {
+        if (!bench::WriteX264RecordProfiles((work / "profiles").string() + "/", bench::RecordSetup{}, error, &encoder)) {
             state.SkipWithError(error.c_str());
             break;
         }

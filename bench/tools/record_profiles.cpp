@@ -5,7 +5,10 @@
 #include "platform/com/com_runtime.h"
 #include "platform/media/gst.h"
 #include "platform/media/interfaces/device_enum.h"
+#include "platform/media/devices/virtual_devices.h"
+#include "platform/media/format_blocks.h"
 #include "platform/media/interfaces/element_settings.h"
+#include "platform/media/media_types.h"
 #include "profiles/profile_store.h"
 
 namespace bench {
@@ -53,9 +56,56 @@ std::vector<std::string> PropertyArguments(GstElement* element) {
     return args;
 }
 
+std::string Narrow(const char16_t* text) {
+    std::string narrow;
+    for (; *text; ++text) narrow += static_cast<char>(*text);
+    return narrow;
+}
+
+// The virtual card's picture (YUY2 at the setup's size, 29.97 frames per second) and sound,
+// recorded and not previewed; every other setting of the card is left at its default.
+std::unique_ptr<CDeviceProfile> CardProfile(const RecordSetup& setup) {
+    auto device = std::make_unique<CDeviceProfile>();
+    device->Name = "virtual card " + std::to_string(setup.width) + "x" + std::to_string(setup.height);
+    device->VideoDeviceMoniker = Narrow(media::kVirtualTvCardName);
+    device->AudioDeviceMoniker = Narrow(media::kVirtualTvCardAudioName);
+    device->CaptureVideoMode = 3;  // recorded, not previewed
+    device->CaptureAudioMode = 2;  // recorded, not heard
+    device->ApplyPriority = kDefaultApplyPriority;
+    for (DWORD& excluded : device->ExcludeItem) excluded = 1;
+    device->ExcludeItem[ApplyStreamConfigVideoCapturePin] = 0;
+    VideoStreamFormat& format = device->VideoFormats[VideoCapturePin];
+    format.FormatType = FORMAT_VideoInfo;
+    format.Subtype = MEDIASUBTYPE_YUY2;
+    format.AvgTimePerFrame = 333667;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = setup.width;
+    header.biHeight = setup.height;
+    header.biPlanes = 1;
+    header.biBitCount = 16;
+    header.biCompression = MakeFourcc('Y', 'U', 'Y', '2');
+    header.biSizeImage = static_cast<DWORD>(setup.width * setup.height * 2);
+    format.BitmapInfoHeader.Set(header);
+    return device;
+}
+
+std::unique_ptr<CMuxProfile> MuxProfile(const RecordSetup& setup) {
+    auto mux = std::make_unique<CMuxProfile>();
+    mux->Name = "layout " + std::to_string(setup.muxMode);
+    mux->MuxMode = static_cast<DWORD>(setup.muxMode);
+    mux->SplitMaxFiles = 0;            // no limit
+    mux->SplitMaxFileSizeMB = 2048;    // the largest piece
+    mux->DropThreshold = 2.5;
+    mux->AvgTimePerFrame = 333667;
+    mux->SetAvgTimePerFrame = 1;
+    return mux;
+}
+
 }  // namespace
 
-bool WriteX264RecordProfiles(const std::string& directory, std::string& error, std::vector<std::string>* encoderArguments) {
+bool WriteX264RecordProfiles(const std::string& directory, const RecordSetup& setup, std::string& error,
+                             std::vector<std::string>* encoderArguments) {
     ComPtr<IBaseFilter> compressor = BindVideoCompressor(kX264);
     ComPtr<IElementSettings> settings;
     if (!compressor || FAILED(compressor->QueryInterface(IID_IElementSettings, settings.ReleaseAndGetVoidAddress()))) {
@@ -86,6 +136,10 @@ bool WriteX264RecordProfiles(const std::string& directory, std::string& error, s
     CProfileStore store(directory);
     store.CompressorProfiles.push_back(std::move(profile));
     store.CurrentCompressor = store.CompressorProfiles.back().get();
+    store.DeviceProfiles.push_back(CardProfile(setup));
+    store.CurrentDevice = store.DeviceProfiles.back().get();
+    store.MuxProfiles.push_back(MuxProfile(setup));
+    store.CurrentMux = store.MuxProfiles.back().get();
     if (!store.SaveProfileFiles()) {
         error = "the profile files cannot be written to " + directory;
         return false;

@@ -49,10 +49,29 @@ guint InputIndex(QdMultiPinElement* self, GstPad* pad) {
     return 0;
 }
 
+// Samples carry stream times: a buffer's running time in its segment. An encoder that moves
+// its timestamps (x264enc puts them 1000 hours on, for its decoding times) moves its segment by
+// as much, so only the running time says when the picture was taken. A time before the
+// segment's start has no running time and goes on as a sample without a time.
+void StampRunningTime(GstPad* pad, GstBuffer* buffer) {
+    if (!GST_BUFFER_PTS_IS_VALID(buffer)) return;
+    GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
+    if (!event) return;
+    const GstSegment* segment = nullptr;
+    gst_event_parse_segment(event, &segment);
+    if (segment->format == GST_FORMAT_TIME) {
+        guint64 running = 0;
+        const int sign = gst_segment_to_running_time_full(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer), &running);
+        GST_BUFFER_PTS(buffer) = sign > 0 ? running : GST_CLOCK_TIME_NONE;
+    }
+    gst_event_unref(event);
+}
+
 GstFlowReturn Chain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
     QdMultiPinElement* self = Self(parent);
     const guint input = InputIndex(self, pad);
     buffer = gst_buffer_make_writable(buffer);
+    StampRunningTime(pad, buffer);
     const GstFlowReturn result = WithClient<GstFlowReturn>(
         self, GST_FLOW_OK, [&](MultiPinElementClient* client) { return client->Receive(input, buffer); });
     gst_buffer_unref(buffer);

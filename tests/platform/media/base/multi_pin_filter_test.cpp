@@ -41,7 +41,7 @@ public:
     }
     HRESULT Receive(int input, IMediaSample* sample) override {
         REFERENCE_TIME start = 0, stop = 0;
-        sample->GetTime(&start, &stop);
+        if (FAILED(sample->GetTime(&start, &stop))) start = -1;  // a sample without a time
         std::lock_guard lock(mutex);
         received[static_cast<std::size_t>(input)].push_back(start);
         return S_OK;
@@ -130,6 +130,36 @@ TEST_F(MultiPinFilterTest, EachInputDeliversItsSamplesAndTheElementEndsAfterBoth
     FILTER_STATE state{};
     filter_->GetState(0, &state);
     EXPECT_EQ(State_Stopped, state);
+}
+
+// x264enc and other encoders move their buffers and their segment 1000 hours on: the filter
+// still sees the times at which the pictures were taken.
+TEST_F(MultiPinFilterTest, SamplesCarryTheirRunningTimeWhenTheSegmentStartsLater) {
+    GstElement* video = AppSource(kVideoCaps);
+    GstElement* audio = AppSource(kAudioCaps);
+    g_object_set(video, "handle-segment-change", TRUE, nullptr);
+    Feed(video, audio);
+    ASSERT_TRUE(pipeline_.Play());
+    constexpr GstClockTime kShift = 1000ull * 3600 * GST_SECOND;
+    GstSegment segment;
+    gst_segment_init(&segment, GST_FORMAT_TIME);
+    segment.start = kShift;
+    segment.time = 0;
+    GstCaps* caps = gst_caps_from_string(kVideoCaps);
+    for (int i = -1; i < 3; ++i) {
+        GstBuffer* buffer = gst_buffer_new_allocate(nullptr, 16, nullptr);
+        GST_BUFFER_PTS(buffer) = kShift + static_cast<GstClockTime>(i) * 10 * GST_MSECOND;  // the first is before the start
+        GstSample* sample = gst_sample_new(buffer, caps, &segment, nullptr);
+        gst_app_src_push_sample(GST_APP_SRC(video), sample);
+        gst_sample_unref(sample);
+        gst_buffer_unref(buffer);
+    }
+    gst_caps_unref(caps);
+    gst_app_src_end_of_stream(GST_APP_SRC(video));
+    PushAndEnd(audio, 1, 64);
+    EXPECT_EQ(GST_MESSAGE_EOS, WaitForEnd(pipeline_.Get()));
+    std::lock_guard lock(filter_->mutex);
+    EXPECT_EQ((std::vector<REFERENCE_TIME>{-1, 0, 100000, 200000}), filter_->received[0]);
 }
 
 TEST_F(MultiPinFilterTest, AnInputRefusesCapsItsFilterDoesNotTake) {
