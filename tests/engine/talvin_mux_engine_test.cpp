@@ -136,6 +136,26 @@ TEST_F(TalvinMuxEngineTest, OpenDmlLayoutWritesOneFileReadToItsEndWithBothStream
     EXPECT_NEAR(videoSeconds, audioSeconds, 0.2);
 }
 
+// x264 moves its timestamps and its segment 1000 hours on; the picture's stream must still
+// start with the recording rather than 1000 hours into it.
+TEST_F(TalvinMuxEngineTest, AnEncoderThatShiftsItsTimestampsStillStartsThePictureWithTheRecording) {
+    CMuxProfile mux = Profile(2);
+    CCompressorProfile compressor;
+    compressor.VideoCompressorName = "H.264 (x264)";
+    CDeviceProfile device;
+    device.CaptureVideoMode = 3;
+    device.CaptureAudioMode = 2;
+    ASSERT_NO_FATAL_FAILURE(Start(&device, &compressor, &mux));
+    std::this_thread::sleep_for(2s);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+    engine_->TearDownGraph();
+
+    const talvinmux::test::AviContents avi = talvinmux::test::ReadAvi((output_ / "movie.avi").string());
+    ASSERT_TRUE(avi.valid) << avi.problem;
+    ASSERT_GT(avi.videoChunks, 0u);
+    EXPECT_LT(avi.videoStart, 30u) << "the picture's stream starts more than a second after the recording";
+}
+
 TEST_F(TalvinMuxEngineTest, TimeShiftRendersTheOutputsAndAnswersWhileRecording) {
     Options().TimeShiftEnable = 1;
     CMuxProfile mux = Profile(2);
