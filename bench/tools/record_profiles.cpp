@@ -94,6 +94,10 @@ std::unique_ptr<CMuxProfile> MuxProfile(const RecordSetup& setup) {
     auto mux = std::make_unique<CMuxProfile>();
     mux->Name = "layout " + std::to_string(setup.muxMode);
     mux->MuxMode = static_cast<DWORD>(setup.muxMode);
+    // What the sheet fills in for the platform's multiplexer.
+    mux->MSMasterStream = -1;
+    mux->MSCompatIndex = 1;
+    mux->InterleavePeriod = 10'000'000;
     mux->SplitMaxFiles = 0;            // no limit
     mux->SplitMaxFileSizeMB = 2048;    // the largest piece
     mux->DropThreshold = 2.5;

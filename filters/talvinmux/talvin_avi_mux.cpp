@@ -337,7 +337,7 @@ HRESULT CTalvinAviMux::GetPosition(LONG* position, LONG* length) {
 }
 
 void CTalvinAviMux::StartPlayer() {
-    if (!OutputPin(kVideo)->IsConnected() && !OutputPin(kAudio)->IsConnected()) return;
+    if (!m_pIndex) return;
     auto player = std::make_unique<TimeShiftPlayer>(*m_pIndex, [this](TimeShiftPlayer::Delivered&& frame) { PlayBack(std::move(frame)); });
     std::lock_guard lock(m_PlayerLock);
     m_pPlayer = std::move(player);
@@ -473,7 +473,10 @@ HRESULT CTalvinAviMux::OpenWriter() {
     }
     if (inputs == 0) return S_FALSE;
 
-    m_pIndex = std::make_unique<FrameIndex>();
+    // The frame index serves time-shift playback alone; without a connected output a long
+    // recording keeps no memory per chunk beyond its current part's index.
+    const bool timeShift = OutputPin(kVideo)->IsConnected() || OutputPin(kAudio)->IsConnected();
+    m_pIndex = timeShift ? std::make_unique<FrameIndex>() : nullptr;
     m_pWriter = std::make_unique<AviWriter>(std::move(config), m_pIndex.get());
     if (s.setSamplingFrequency) m_pWriter->SetAudioSamplingRate(s.samplingFrequency);
     m_pTiming = std::make_unique<StreamTiming>(timing);
