@@ -7,7 +7,7 @@
 // CPU time is divided by the difference of their frames, so start-up costs cancel out.
 // qdrecord records the card at 1280x720, as the profile directory's device profile says (the
 // size is read back from the file with ffprobe and given to the pipeline); the pipeline's
-// encoder gets every setting of the saved compressor state, as the recording's encoder does.
+// encoder gets the settings the saved compressor state changes, as the recording's encoder does.
 #include <benchmark/benchmark.h>
 
 
@@ -23,6 +23,7 @@
 #include "bench/tools/record_profiles.h"
 #include "platform/com/com_runtime.h"
 #include "platform/media/devices/device_catalog.h"
+#include "platform/media/virtual_card/card_formats.h"
 
 // After the platform's headers, whose names the system's macros would otherwise replace.
 #include <fcntl.h>
@@ -41,6 +42,7 @@ namespace fs = std::filesystem;
 constexpr int kLongSeconds = 12;
 constexpr int kShortSeconds = 2;
 constexpr double kFrameRate = 30000.0 / 1001.0;
+constexpr LONG kChannelOnePictureHz = 91'250'000;  // where a fresh configuration tunes the card
 
 struct ChildRun {
     bool ok = false;
@@ -104,10 +106,13 @@ ChildRun RunLaunch(const fs::path& work, const std::string& size, int frames, co
     const int audioBuffers = static_cast<int>(frames / kFrameRate * 48000 / 1024);
     std::vector<std::string> args = {
         "gst-launch-1.0", "-q", "avimux", "name=m", "!", "filesink", "location=" + (work / "launch.avi").string(),
-        "videotestsrc", "is-live=true", "pattern=smpte", "num-buffers=" + std::to_string(frames), "!",
-        "textoverlay", "!", "videobalance", "!",
+        // The card's picture: scrolling colour bars with the channel caption, then its picture
+        // controls; x264's work depends on what it is given, so the picture must be the same.
+        "videotestsrc", "is-live=true", "pattern=smpte", "horizontal-speed=4", "num-buffers=" + std::to_string(frames), "!",
         "video/x-raw,format=YUY2,width=" + size.substr(0, x) + ",height=" + size.substr(x + 1) + ",framerate=30000/1001",
-        "!", "videoconvert", "!", "x264enc"};
+        "!", "textoverlay", "text=" + media::ChannelCaption(1, kChannelOnePictureHz), "shaded-background=true",
+        "font-desc=Sans Bold 28", "valignment=top", "halignment=left", "!", "videobalance", "!", "gamma", "!",
+        "videoconvert", "!", "x264enc"};
     args.insert(args.end(), encoder.begin(), encoder.end());
     const std::vector<std::string> audio = {"!", "m.", "audiotestsrc", "is-live=true", "num-buffers=" + std::to_string(audioBuffers), "!",
         "audio/x-raw,format=S16LE,rate=48000,channels=2", "!", "m."};

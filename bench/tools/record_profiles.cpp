@@ -47,6 +47,11 @@ std::vector<std::string> PropertyArguments(GstElement* element) {
         GValue value = G_VALUE_INIT;
         g_value_init(&value, spec->value_type);
         g_object_get_property(G_OBJECT(element), spec->name, &value);
+        // A property left at its default is not given: x264enc would take it over its preset.
+        if (g_param_value_defaults(spec, &value)) {
+            g_value_unset(&value);
+            continue;
+        }
         gchar* text = gst_value_serialize(&value);
         if (text && *text) args.push_back(std::string(spec->name) + "=" + text);
         g_free(text);

@@ -17,10 +17,10 @@ struct RecordSetup {
 };
 
 // Writes the profile files into `directory` (ending with '/'). False with `error` set when the
-// compressor or its encoder cannot be had. `encoderArguments`, when given, receives every
-// setting of the saved encoder as gst-launch-1.0 property arguments, so a pipeline can encode
-// exactly as the recording does (a restored state sets each property, which overrides what
-// the preset alone would choose).
+// compressor or its encoder cannot be had. `encoderArguments`, when given, receives the
+// settings of the restored encoder that differ from their defaults as gst-launch-1.0 property
+// arguments, so a pipeline encodes exactly as the recording does (the restored state sets just
+// those, and x264 lets its preset choose the rest).
 bool WriteX264RecordProfiles(const std::string& directory, const RecordSetup& setup, std::string& error,
                              std::vector<std::string>* encoderArguments = nullptr);
 

@@ -176,6 +176,16 @@ void Clear(std::vector<PendingValue>& values) {
         if (G_IS_VALUE(&p.value)) g_value_unset(&p.value);
 }
 
+// Only a value that differs is set: an encoder such as x264enc takes every property ever set as
+// the user's choice over its preset, so setting the untouched ones again would undo the preset.
+void SetIfDifferent(GstElement* element, GParamSpec* spec, const GValue& value) {
+    GValue current = G_VALUE_INIT;
+    g_value_init(&current, G_PARAM_SPEC_VALUE_TYPE(spec));
+    g_object_get_property(G_OBJECT(element), g_param_spec_get_name(spec), &current);
+    if (g_param_values_cmp(spec, &value, &current) != 0) g_object_set_property(G_OBJECT(element), g_param_spec_get_name(spec), &value);
+    g_value_unset(&current);
+}
+
 }  // namespace
 
 std::vector<GParamSpec*> SettableProperties(GstElement* element) {
@@ -262,7 +272,7 @@ HRESULT LoadSettings(GstElement* element, std::span<const std::uint8_t> image) {
     }
     if (SUCCEEDED(hr) && !r.AtEnd()) hr = VFW_E_INVALID_FILE_FORMAT;
     if (SUCCEEDED(hr)) {
-        for (PendingValue& p : pending) g_object_set_property(G_OBJECT(element), g_param_spec_get_name(p.spec), &p.value);
+        for (PendingValue& p : pending) SetIfDifferent(element, p.spec, p.value);
     }
     Clear(pending);
     return hr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/com/stream.h"
@@ -119,6 +120,31 @@ TEST_F(CompressorSettingsTest, PersistedSettingsComeBackInAFreshFilter) {
     EXPECT_EQ(0, KeyFrameRate(second.Get()));
     ASSERT_EQ(S_OK, Load(second.Get(), image));
     EXPECT_EQ(48, KeyFrameRate(second.Get()));
+}
+
+void CountNotified(GObject*, GParamSpec* spec, gpointer names) {
+    static_cast<std::vector<std::string>*>(names)->push_back(g_param_spec_get_name(spec));
+}
+
+// x264enc takes every property set on it as the user's choice over its speed preset: restoring
+// an image must set only what differs, or "ultrafast" comes back with the medium preset's work.
+TEST_F(CompressorSettingsTest, RestoringSetsOnlyThePropertiesThatDiffer) {
+    auto first = AddBound(u"@device:cm:x264enc");
+    ASSERT_TRUE(first);
+    g_object_set(As<IElementSettings>(first.Get())->GetSettingsElement(), "speed-preset", 1 /* ultrafast */, nullptr);
+    const auto image = Saved(first.Get());
+
+    auto second = AddBound(u"@device:cm:x264enc");
+    ASSERT_TRUE(second);
+    GstElement* encoder = As<IElementSettings>(second.Get())->GetSettingsElement();
+    std::vector<std::string> notified;
+    const gulong handler = g_signal_connect(encoder, "notify", G_CALLBACK(CountNotified), &notified);
+    ASSERT_EQ(S_OK, Load(second.Get(), image));
+    g_signal_handler_disconnect(encoder, handler);
+    EXPECT_EQ(std::vector<std::string>{"speed-preset"}, notified);
+    gint preset = 0;
+    g_object_get(encoder, "speed-preset", &preset, nullptr);
+    EXPECT_EQ(1, preset);
 }
 
 TEST_F(CompressorSettingsTest, AForeignOrDamagedImageIsRefusedWithoutChange) {
