@@ -5,6 +5,7 @@
 //   qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]
 //                  [--audio-compressor NAME] [--wm-profile NAME] --seconds N out.avi|out.wmv
 //   qdmedia record --device NAME --sink split [--split-files N] [--split-mb N] [--avi2] ... --seconds N out.avi
+//   qdmedia repair FILE.avi
 // NAME is a catalogue entry's friendly name or display name; without --device the first video
 // device (preview, grab). record takes the virtual TV card's own audio with the card's video
 // unless --audio-device names another; other devices record audio only with --audio-device.
@@ -26,7 +27,8 @@ int Usage() {
                  "       qdmedia grab [--device NAME] out.bmp\n"
                  "       qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]\n"
                  "                      [--audio-compressor NAME] [--wm-profile NAME] --seconds N FILE\n"
-                 "       qdmedia record ... --sink split [--split-files N] [--split-mb N] [--avi2] --seconds N out.avi\n");
+                 "       qdmedia record ... --sink split [--split-files N] [--split-mb N] [--avi2] --seconds N out.avi\n"
+                 "       qdmedia repair FILE.avi\n");
     return 2;
 }
 
@@ -110,6 +112,8 @@ int Run(const std::string& command, Options o) {
         return qdmedia::Record(o.record);
     }
     if (!OnlyDeviceOption(o)) return Usage();
+    if (command == "repair" && o.rest.size() == 1 && o.record.device.empty() && !o.secondsGiven)
+        return qdmedia::Repair(o.rest[0]);
     if (command == "list" && o.rest.empty()) return qdmedia::ListCatalogue();
     if (command == "preview" && o.rest.empty()) return qdmedia::Preview(o.record.device, o.seconds);
     if (command == "grab" && o.rest.size() == 1) return qdmedia::Grab(o.record.device, o.rest[0]);
