@@ -270,9 +270,13 @@ private:
             // A whole legacy index after the movie data: only the sizes are stale.
             plan_.newSize = part.end;
         } else {
-            Append(part.moviEnd, Idx1(part));
+            // After what follows the movie data, except a legacy index that does not fit it.
+            const bool staleIdx1 = part.idx1 && part.idx1 >= part.moviEnd;
+            Append(staleIdx1 ? part.idx1 : part.end, Idx1(part));
         }
-        const std::uint64_t moviEnd = plan_.appended.empty() ? part.moviEnd : AppendedStart();
+        // A pad byte put after an odd last chunk belongs to the movie data.
+        const bool padded = !plan_.appended.empty() && plan_.newSize == part.moviEnd;
+        const std::uint64_t moviEnd = padded ? AppendedStart() : part.moviEnd;
         if (!SetSize(part.movi, moviEnd, "movi list") || !SetSize(part.start, FinalSize(), "RIFF part")) return false;
         hasIdx1_ = true;
         return true;

@@ -181,11 +181,15 @@ private:
 
     // Whether what lies at `at` is a movie chunk, so a movi size that ends there is stale.
     bool DataFollows(std::uint64_t at) const {
-        const std::uint64_t padded = at + (at & 1);
         std::uint32_t id = 0;
-        if (!U32(at, &id)) return false;
-        if (DataChunkStream(id) >= 0 || IndexChunkStream(id) >= 0) return true;
-        return padded != at && U32(padded, &id) && (DataChunkStream(id) >= 0 || IndexChunkStream(id) >= 0);
+        if (U32(at, &id) && MovieChunk(id)) return true;
+        return (at & 1) && U32(at + 1, &id) && MovieChunk(id);
+    }
+
+    // A data chunk of one of the streams, or a standard index.
+    bool MovieChunk(std::uint32_t id) const {
+        const int data = DataChunkStream(id);
+        return (data >= 0 && static_cast<std::size_t>(data) < scan_.streams.size()) || IndexChunkStream(id) >= 0;
     }
 
     // Collects the complete chunks from `at` up to `limit`; returns where the last one ends.
