@@ -174,6 +174,53 @@ TEST_F(AviRepair, AnOpenDmlFileCutOffInALaterPartGetsItsIndexesAndKeepsTheirKeyF
     EXPECT_EQ(expectedKeys, StandardIndexVideoKeyFrames(Bytes(killed)));
 }
 
+TEST_F(AviRepair, TheRoomAWriterKeepsAsJunkTakesTheSuperIndex) {
+    // GStreamer's avimux keeps the room for a stream's super index as a JUNK chunk laid out as
+    // an empty one until it finishes the file.
+    WriterConfig config = Config(FileLayout::OpenDml);
+    config.riffBytes = 256 << 10;
+    const fs::path killed = KilledAfter(config, 90);
+    std::vector<std::uint8_t> bytes = Bytes(killed);
+    int reserved = 0;
+    for (std::size_t at = 0; at + 4 <= 12288; ++at) {
+        if (std::memcmp(bytes.data() + at, "indx", 4) != 0) continue;
+        std::memcpy(bytes.data() + at, "JUNK", 4);
+        ++reserved;
+    }
+    ASSERT_EQ(2, reserved);
+    Store(killed, bytes);
+    const ToolRun run = Repair(killed);
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_EQ(std::string::npos, run.output.find("note:")) << run.output;
+    const AviContents avi = ReadAvi(killed.string());
+    EXPECT_GT(avi.riffParts, 2);
+    EXPECT_EQ(static_cast<std::uint32_t>(avi.riffParts), avi.videoSuperEntries);
+    EXPECT_EQ(static_cast<std::uint32_t>(avi.riffParts), avi.audioSuperEntries);
+    ExpectPlayable(killed, 90);
+}
+
+TEST_F(AviRepair, WithoutRoomForASuperIndexThePartsAreClosedAndTheToolSaysSo) {
+    WriterConfig config = Config(FileLayout::OpenDml);
+    config.riffBytes = 256 << 10;
+    const fs::path killed = KilledAfter(config, 90);
+    std::vector<std::uint8_t> bytes = Bytes(killed);
+    for (std::size_t at = 0; at + 8 <= 12288; ++at) {
+        if (std::memcmp(bytes.data() + at, "indx", 4) == 0) std::memcpy(bytes.data() + at, "JUNK", 4);
+        if (std::memcmp(bytes.data() + at, "JUNK", 4) == 0) bytes[at + 8] = 0;  // not laid out as an index
+    }
+    Store(killed, bytes);
+    const ToolRun run = Repair(killed);
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("note: no room for an OpenDML super index")) << run.output;
+    const AviContents avi = ReadAvi(killed.string());
+    ASSERT_TRUE(avi.valid) << avi.problem;
+    EXPECT_EQ(90u, avi.videoChunks);
+    EXPECT_EQ(90u, avi.dmlhFrames);
+    EXPECT_GT(avi.idx1Entries, 0u);
+    const ToolRun again = Repair(killed);
+    EXPECT_NE(std::string::npos, again.output.find("nothing to repair")) << again.output;
+}
+
 TEST_F(AviRepair, ATornLastChunkIsCutOff) {
     const fs::path killed = KilledAfter(Config(FileLayout::NumberedAvi1), 20);
     std::vector<std::uint8_t> bytes = Bytes(killed);
