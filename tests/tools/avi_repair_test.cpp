@@ -236,6 +236,44 @@ TEST_F(AviRepair, ATornLastChunkIsCutOff) {
     ExpectPlayable(killed, 20);
 }
 
+TEST_F(AviRepair, ARiffPartCutOffInItsHeaderIsLeftOut) {
+    WriterConfig config = Config(FileLayout::OpenDml);
+    config.riffBytes = 256 << 10;
+    const fs::path killed = KilledAfter(config, 70);
+    std::vector<std::uint8_t> bytes = Bytes(killed);
+    const std::size_t whole = bytes.size();
+    const std::vector<std::uint8_t> header = {'R', 'I', 'F', 'F', 16, 0, 0, 0, 'A', 'V', 'I', 'X', 'L', 'I', 'S', 'T', 4, 0, 0, 0};
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    Store(killed, bytes);
+    const qdmedia::RepairPlan plan = Plan(bytes);
+    ASSERT_TRUE(plan.needed) << plan.error;
+    EXPECT_EQ(whole, plan.newSize);
+    const ToolRun run = Repair(killed);
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_EQ(20, CountAfter(run.output, "cut off")) << run.output;
+    ExpectPlayable(killed, 70);
+}
+
+TEST_F(AviRepair, ChunksOfOtherKindsInAClosedMovieListAreLeftAlone) {
+    {
+        AviWriter writer(Config(FileLayout::NumberedAvi1), &index_);
+        ASSERT_EQ(S_OK, writer.Open());
+        ASSERT_EQ(10, WriteUntilEnded(writer, 10));
+        ASSERT_EQ(S_OK, writer.Close());
+    }
+    std::vector<std::uint8_t> bytes = Bytes(Base() + "000.avi");
+    // The second chunk of movi (an audio chunk) becomes one of a kind the repair does not know.
+    const qdmedia::AviScan scan = qdmedia::ScanAvi(qdmedia::MemoryBytes(bytes.data(), bytes.size()));
+    ASSERT_GT(scan.parts.at(0).chunks.size(), 2u);
+    std::memcpy(bytes.data() + scan.parts[0].chunks[1].offset, "Zz99", 4);
+    const qdmedia::RepairPlan plan = Plan(bytes);
+    EXPECT_TRUE(plan.error.empty()) << plan.error;
+    EXPECT_FALSE(plan.needed);
+    ASSERT_EQ(2u, plan.streams.size());
+    EXPECT_EQ(10u, plan.streams[0].chunks);
+    EXPECT_EQ(9u, plan.streams[1].chunks);
+}
+
 TEST_F(AviRepair, ACompleteFileIsLeftByteForByte) {
     WriterConfig config = Config(FileLayout::OpenDml);
     config.riffBytes = 256 << 10;

@@ -196,13 +196,15 @@ private:
                     key_[c.offset] = flag->second;
                     continue;
                 }
+                const KeyFrameRule rule = rules[c.stream];
                 std::optional<bool> key;
                 if (c.size == 0) {
                     key = false;  // a null frame repeats the picture before it
-                } else if (rules[c.stream] != KeyFrameRule::FirstFrameOnly) {
+                } else if (rule == KeyFrameRule::EveryFrame) {
+                    key = true;
+                } else if (rule != KeyFrameRule::FirstFrameOnly) {
                     probe.resize(std::min<std::size_t>(c.size, kKeyFrameProbeBytes));
-                    if (rules[c.stream] == KeyFrameRule::EveryFrame || Read(c.offset + 8, probe.data(), probe.size()))
-                        key = IsKeyFrame(rules[c.stream], probe);
+                    if (Read(c.offset + 8, probe.data(), probe.size())) key = IsKeyFrame(rule, probe);
                 }
                 if (!key && c.size > 0) guessed[c.stream] = guessed[c.stream] || !first;
                 key_[c.offset] = key.value_or(first);
@@ -469,7 +471,11 @@ private:
             if (stream.rate) report.seconds = static_cast<double>(report.length) * stream.scale / stream.rate;
             plan_.streams.push_back(report);
         }
-        if (!plan_.error.empty()) plan_.needed = false;
+        if (!plan_.error.empty()) {
+            plan_.needed = false;
+            plan_.appended.clear();
+            plan_.fields.clear();
+        }
     }
 
     const ByteSource& file_;

@@ -155,7 +155,16 @@ private:
             at = ChunkEnd(at, size, scan_.fileSize);
         }
         part.end = std::min(at, scan_.fileSize);
-        if (!part.movi && scan_.error.empty() && !first) scan_.error = "a RIFF part without movie data";
+        if (!first && !part.movi && scan_.error.empty()) {
+            // A part whose header was cut off before its movie data began holds nothing.
+            if (next) {
+                scan_.error = "a RIFF part without movie data at byte " + std::to_string(start);
+            } else {
+                scan_.parts.pop_back();
+                scan_.usableEnd = start;
+            }
+            return 0;
+        }
         scan_.usableEnd = next ? next : part.end;
         return next;
     }
@@ -167,7 +176,7 @@ private:
         const std::uint64_t declaredEnd = list + 8 + std::uint64_t{declaredSize};
         if (declaredSize >= 4 && declaredEnd <= scan_.fileSize) {
             AviPart closed;
-            if (WalkMovi(closed, list + 12, declaredEnd) == declaredEnd && !DataFollows(declaredEnd)) {
+            if (WalkMovi(closed, list + 12, declaredEnd, true) == declaredEnd && !DataFollows(declaredEnd)) {
                 part.chunks = std::move(closed.chunks);
                 part.indexChunks = std::move(closed.indexChunks);
                 part.moviClosed = true;
@@ -175,7 +184,7 @@ private:
                 return ChunkEnd(list, declaredSize, scan_.fileSize);
             }
         }
-        part.moviEnd = WalkMovi(part, list + 12, scan_.fileSize);
+        part.moviEnd = WalkMovi(part, list + 12, scan_.fileSize, false);
         return part.moviEnd;
     }
 
@@ -193,7 +202,9 @@ private:
     }
 
     // Collects the complete chunks from `at` up to `limit`; returns where the last one ends.
-    std::uint64_t WalkMovi(AviPart& part, std::uint64_t at, std::uint64_t limit) {
+    // Within a size the list declares (`bounded`), chunks of other kinds are passed over; in a
+    // list whose size is stale, one ends the walk, since what follows may be anything.
+    std::uint64_t WalkMovi(AviPart& part, std::uint64_t at, std::uint64_t limit, bool bounded) {
         while (at + 8 <= limit) {
             std::uint32_t id = 0, size = 0;
             if (!U32(at, &id) || !U32(at + 4, &size)) break;
@@ -206,9 +217,9 @@ private:
                 part.indexChunks.push_back({at, id, size, static_cast<std::uint8_t>(IndexChunkStream(id))});
             } else if (id == kList && size >= 4 && Id(at + 8) == FourCC("rec ")) {
                 AviPart inner;
-                if (WalkMovi(inner, at + 12, end) != end) break;
+                if (WalkMovi(inner, at + 12, end, bounded) != end) break;
                 part.chunks.insert(part.chunks.end(), inner.chunks.begin(), inner.chunks.end());
-            } else if (id != kJunk) {
+            } else if (id != kJunk && !(bounded && IsPrintable(id))) {
                 break;
             }
             at = ChunkEnd(at, size, limit);

@@ -68,7 +68,7 @@ std::string Carry(int fd, const RepairPlan& plan) {
 }
 
 std::string StreamKind(const StreamReport& s) {
-    if (s.type == FourCC("vids")) return "video " + FourCCText(s.codec);
+    if (s.type == FourCC("vids")) return "video " + (s.codec ? FourCCText(s.codec) : std::string("uncompressed"));
     if (s.type == FourCC("auds")) {
         char tag[16];
         std::snprintf(tag, sizeof tag, "0x%04x", s.formatTag);
@@ -130,7 +130,8 @@ int Repair(const std::string& path) {
     }
     std::printf("%s: repaired\nRIFF parts: %zu\n", path.c_str(), plan.parts);
     if (plan.newSize < plan.oldSize)
-        std::printf("cut off: %llu bytes of a torn chunk\n", static_cast<unsigned long long>(plan.oldSize - plan.newSize));
+        std::printf("cut off: %llu bytes after the last complete chunk\n",
+                    static_cast<unsigned long long>(plan.oldSize - plan.newSize));
     std::printf("index entries written: %llu\nheader fields patched: %zu\n",
                 static_cast<unsigned long long>(plan.indexEntries), plan.fields.size());
     PrintStreams(plan);
