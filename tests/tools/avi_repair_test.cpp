@@ -418,6 +418,11 @@ TEST(AviRepairTool, RefusesAFileThatIsNotAviWithOneLineAndLeavesIt) {
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("qdmedia repair: " + file.string() + ": not an AVI file (no RIFF 'AVI ' header)\n", run.output);
     EXPECT_TRUE(text == Bytes(file));
+    for (const char* arguments : {" repair", " repair a.avi b.avi", " repair --seconds 3 a.avi"}) {
+        const ToolRun usage = RunCommand(std::string(QDMEDIA_TOOL) + arguments);
+        EXPECT_EQ(2, usage.status) << arguments;
+        EXPECT_NE(std::string::npos, usage.output.find("qdmedia repair FILE.avi")) << usage.output;
+    }
     const ToolRun missing = Repair(fs::path(pattern) / "none.avi");
     EXPECT_EQ(1, missing.status);
     EXPECT_NE(std::string::npos, missing.output.find("No such file")) << missing.output;

@@ -112,12 +112,16 @@ int Run(const std::string& command, Options o) {
         return qdmedia::Record(o.record);
     }
     if (!OnlyDeviceOption(o)) return Usage();
-    if (command == "repair" && o.rest.size() == 1 && o.record.device.empty() && !o.secondsGiven)
-        return qdmedia::Repair(o.rest[0]);
     if (command == "list" && o.rest.empty()) return qdmedia::ListCatalogue();
     if (command == "preview" && o.rest.empty()) return qdmedia::Preview(o.record.device, o.seconds);
     if (command == "grab" && o.rest.size() == 1) return qdmedia::Grab(o.record.device, o.rest[0]);
     return Usage();
+}
+
+// repair works on the file alone, without the media framework.
+int RunRepair(const Options& o) {
+    if (o.rest.size() != 1 || !o.record.device.empty() || o.secondsGiven || !OnlyDeviceOption(o)) return Usage();
+    return qdmedia::Repair(o.rest[0]);
 }
 
 }  // namespace
@@ -126,6 +130,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const Options options = Parse(argc, argv);
     if (!options.valid) return Usage();
+    if (std::string(argv[1]) == "repair") return RunRepair(options);
     if (FAILED(CoInitialize(nullptr))) {
         std::fprintf(stderr, "qdmedia: CoInitialize failed\n");
         return 1;
