@@ -344,6 +344,7 @@ struct Refused {
     std::vector<std::uint8_t> bytes;
     const char* error;
 };
+void PrintTo(const Refused& refused, std::ostream* out) { *out << refused.name; }
 
 std::vector<std::uint8_t> Le(std::initializer_list<std::uint32_t> words) {
     std::vector<std::uint8_t> bytes;
@@ -437,6 +438,7 @@ struct KeyFrameCase {
     std::vector<std::uint8_t> frame;
     std::optional<bool> key;
 };
+void PrintTo(const KeyFrameCase& c, std::ostream* out) { *out << c.name; }
 
 class KeyFrameRules : public testing::TestWithParam<KeyFrameCase> {};
 
