@@ -302,6 +302,20 @@ TEST_F(AviRepair, ARepairedFileNeedsNoSecondRepair) {
     EXPECT_TRUE(repaired == Bytes(killed));
 }
 
+TEST_F(AviRepair, AFileStillOpenElsewhereIsLeftAlone) {
+    const fs::path killed = KilledAfter(Config(FileLayout::NumberedAvi1), 10);
+    const std::vector<std::uint8_t> before = Bytes(killed);
+    {
+        std::ifstream reader(killed, std::ios::binary);  // a recording or a player holding it
+        ASSERT_TRUE(reader.is_open());
+        const ToolRun run = Repair(killed);
+        EXPECT_EQ(1, run.status);
+        EXPECT_NE(std::string::npos, run.output.find("the file is open in another program")) << run.output;
+        EXPECT_TRUE(before == Bytes(killed));
+    }
+    EXPECT_EQ(0, Repair(killed).status);
+}
+
 TEST_F(AviRepair, TheRepairOnlyAppendsAndPatchesHeaderFields) {
     const fs::path killed = KilledAfter(Config(FileLayout::NumberedAvi1), 15);
     const std::vector<std::uint8_t> before = Bytes(killed);

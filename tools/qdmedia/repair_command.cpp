@@ -39,6 +39,16 @@ private:
     std::uint64_t size_;
 };
 
+// Whether another process has the file open (a recording still writing it, a player): a write
+// lease is granted only to the file's sole opener. A file system without leases does not say.
+bool OpenElsewhere(int fd) {
+    if (fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+        fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN || errno == EBUSY;
+}
+
 bool WriteAll(int fd, const FilePatch& patch) {
     const std::uint8_t* data = patch.bytes.data();
     std::size_t size = patch.bytes.size();
@@ -107,6 +117,12 @@ int Repair(const std::string& path) {
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         std::fprintf(stderr, "qdmedia repair: %s: not a regular file\n", path.c_str());
+        close(fd);
+        return 1;
+    }
+    if (OpenElsewhere(fd)) {
+        std::fprintf(stderr, "qdmedia repair: %s: the file is open in another program (still being recorded?)\n",
+                     path.c_str());
         close(fd);
         return 1;
     }
