@@ -23,5 +23,7 @@ struct RecordRequest {
 int Preview(const std::string& device, double seconds);
 int Grab(const std::string& device, const std::string& bitmapPath);
 int Record(const RecordRequest& request);
+// Makes an AVI file cut off by a crash readable: 0 repaired or complete, 1 refused or failed.
+int Repair(const std::string& path);
 
 }  // namespace qdmedia

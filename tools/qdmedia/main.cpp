@@ -5,6 +5,7 @@
 //   qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]
 //                  [--audio-compressor NAME] [--wm-profile NAME] --seconds N out.avi|out.wmv
 //   qdmedia record --device NAME --sink split [--split-files N] [--split-mb N] [--avi2] ... --seconds N out.avi
+//   qdmedia repair FILE.avi
 // NAME is a catalogue entry's friendly name or display name; without --device the first video
 // device (preview, grab). record takes the virtual TV card's own audio with the card's video
 // unless --audio-device names another; other devices record audio only with --audio-device.
@@ -26,7 +27,8 @@ int Usage() {
                  "       qdmedia grab [--device NAME] out.bmp\n"
                  "       qdmedia record --device NAME [--audio-device NAME] [--video-compressor NAME]\n"
                  "                      [--audio-compressor NAME] [--wm-profile NAME] --seconds N FILE\n"
-                 "       qdmedia record ... --sink split [--split-files N] [--split-mb N] [--avi2] --seconds N out.avi\n");
+                 "       qdmedia record ... --sink split [--split-files N] [--split-mb N] [--avi2] --seconds N out.avi\n"
+                 "       qdmedia repair FILE.avi\n");
     return 2;
 }
 
@@ -116,12 +118,19 @@ int Run(const std::string& command, Options o) {
     return Usage();
 }
 
+// repair works on the file alone, without the media framework.
+int RunRepair(const Options& o) {
+    if (o.rest.size() != 1 || !o.record.device.empty() || o.secondsGiven || !OnlyDeviceOption(o)) return Usage();
+    return qdmedia::Repair(o.rest[0]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const Options options = Parse(argc, argv);
     if (!options.valid) return Usage();
+    if (std::string(argv[1]) == "repair") return RunRepair(options);
     if (FAILED(CoInitialize(nullptr))) {
         std::fprintf(stderr, "qdmedia: CoInitialize failed\n");
         return 1;
