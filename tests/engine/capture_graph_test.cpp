@@ -551,15 +551,6 @@ TEST_F(SplittingMuxTest, TimeShiftRendersTheMultiplexersOutputsOrSaysWhyNot) {
     EXPECT_TRUE(Session().CaptureGraphBuilt);
 }
 
-// The largest distance of a stamp from the even frame grid through the first and last, in ns.
-std::int64_t SpreadFromGrid(const std::vector<std::int64_t>& stamps) {
-    const double step = static_cast<double>(stamps.back() - stamps.front()) / static_cast<double>(stamps.size() - 1);
-    double spread = 0;
-    for (std::size_t i = 0; i < stamps.size(); ++i)
-        spread = std::max(spread, std::abs(static_cast<double>(stamps[i] - stamps.front()) - step * static_cast<double>(i)));
-    return static_cast<std::int64_t>(spread);
-}
-
 class StampRepairTest : public SplittingMuxTest, public testing::WithParamInterface<bool> {};
 
 // The card's jittered stamps reach the multiplexer as they are, unless the repair filter sits
@@ -582,7 +573,7 @@ TEST_P(StampRepairTest, JitteredStampsReachTheMultiplexerEvenOnlyThroughTheRepai
     ASSERT_EQ(engine_->StopGraph(), S_OK);
     const std::vector<std::int64_t> stamps = factory_->fake->VideoStamps();
     ASSERT_GE(stamps.size(), 30u);
-    const std::int64_t spread = SpreadFromGrid(stamps);
+    const std::int64_t spread = media::test::SpreadFromGrid(stamps);
     if (repaired)
         EXPECT_LE(spread, 1'000'000) << "the repaired stamps are not even";
     else
