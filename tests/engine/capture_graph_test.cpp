@@ -276,6 +276,28 @@ TEST_F(RecordingEngineTest, RecordingStartsOnlyOnABuiltGraphAndOnce) {
     EXPECT_EQ(engine_->PendingHandleCount(), 0u);
 }
 
+// Modes that only preview and listen still put the sink into the graph, with no input
+// connected: it has nothing to finish, so the stop neither waits for it nor fails.
+TEST_F(RecordingEngineTest, RecordingThatWritesNoStreamStopsAtOnceAndClean) {
+    CDeviceProfile device;
+    device.CaptureVideoMode = 1;  // previewed, not recorded
+    device.CaptureAudioMode = 1;  // heard, not recorded
+    OpenSession(&device);
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, nullptr, nullptr, nullptr), S_OK) << LastReport();
+    ASSERT_EQ(engine_->StartCapture(&device, nullptr), S_OK) << LastReport();
+    ASSERT_TRUE(Session().Capturing);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+    EXPECT_FALSE(Session().Capturing);
+    EXPECT_FALSE(bar_.HasLabel("IMediaControl Stop")) << LastReport();
+    LONG code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    while (Session().MediaEvent->GetEvent(&code, &p1, &p2, 0) == S_OK) {
+        EXPECT_NE(code, EC_ERRORABORT) << std::hex << p1;
+        Session().MediaEvent->FreeEventParams(code, p1, p2);
+    }
+}
+
 TEST_F(RecordingEngineTest, ClockThatCannotBeMadeLeavesTheDefaultClock) {
     CDeviceProfile device;
     device.CaptureVideoMode = 3;
@@ -495,6 +517,30 @@ TEST_F(SplittingMuxTest, SplitLayoutPassesEverySettingInOrderAndWatchesTheNumber
     EXPECT_TRUE(Session().AviMuxControl);
     EXPECT_FALSE(Session().TimeShiftControl);
     EXPECT_TRUE(Connected(Session().VideoCapturePin.Get()));
+}
+
+// A writer that never finishes its files makes the graph's stop run out of time; the graph is
+// stopped all the same, and so is the recording.
+TEST_F(SplittingMuxTest, StopThatRunsOutOfTimeStillEndsTheRecording) {
+    factory_->fake->NeverFinish();
+    CMuxProfile mux = Profile(2);
+    CCompressorProfile compressor;
+    CDeviceProfile device;
+    device.CaptureVideoMode = 3;
+    OpenSession(&device);
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, &compressor, &mux, nullptr), S_OK) << LastReport();
+    ASSERT_EQ(engine_->StartCapture(&device, &mux), S_OK) << LastReport();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(engine_->StopGraph(), VFW_E_TIMEOUT);
+    EXPECT_TRUE(bar_.HasLabel("IMediaControl Stop")) << LastReport();
+    EXPECT_FALSE(Session().Capturing);
+    EXPECT_EQ(engine_->PendingHandleCount(), 0u);
+    ComPtr<IMediaControl> control;
+    ASSERT_EQ(Session().Graph.As(&control), S_OK);
+    OAFilterState state = State_Running;
+    EXPECT_EQ(control->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, State_Stopped);
+    EXPECT_EQ(engine_->StopGraph(), S_OK) << "nothing runs any more";
 }
 
 TEST_F(SplittingMuxTest, Avi20LayoutLeavesOutTheSplittingSettings) {
