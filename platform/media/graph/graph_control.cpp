@@ -43,14 +43,22 @@ FILTER_STATE FilterStateOf(GstState state) {
     return state == GST_STATE_PLAYING ? State_Running : state == GST_STATE_PAUSED ? State_Paused : State_Stopped;
 }
 
-// Whether data can reach the filter: one of its inputs is connected to a source (a filter
-// without inputs) or to a filter that data reaches in turn. Graphs have no cycles; the depth
-// bound only guards against a malformed one.
+// An input that streams carries a pad; the pins that only wire a capture filter to its
+// crossbar and tuner carry none.
+bool StreamingInput(IPin* pin) {
+    if (DirectionOf(pin) != PINDIR_INPUT) return false;
+    ComPtr<IGstPin> gst;
+    return SUCCEEDED(pin->QueryInterface(IID_PPV_ARGS(gst.ReleaseAndGetAddressOf()))) && gst->GetPad();
+}
+
+// Whether data can reach the filter: one of its streaming inputs is connected to a source (a
+// filter without streaming inputs) or to a filter that data reaches in turn. Graphs have no
+// cycles; the depth bound only guards against a malformed one.
 bool ReachedByData(IBaseFilter* filter, int depth = 0) {
     if (depth > 64) return true;
     bool hasInputs = false;
     for (const ComPtr<IPin>& pin : PinsOf(filter)) {
-        if (DirectionOf(pin.Get()) != PINDIR_INPUT) continue;
+        if (!StreamingInput(pin.Get())) continue;
         hasInputs = true;
         const ComPtr<IPin> peer = PeerOf(pin.Get());
         if (peer && ReachedByData(FilterOfPin(peer.Get()).Get(), depth + 1)) return true;
