@@ -380,6 +380,9 @@ TEST_F(RecordingEngineTest, LostDeviceIsPostedAndTheFileSoFarIsComplete) {
         Session().MediaEvent->FreeEventParams(code, p1, p2);
     }
     EXPECT_TRUE(lost);
+    LONG completion = 0;
+    EXPECT_EQ(Session().MediaEvent->WaitForCompletion(0, &completion), S_OK) << "the loss does not end the run";
+    EXPECT_EQ(completion, EC_DEVICE_LOST);
     EXPECT_EQ(engine_->StopGraph(), S_OK);
     engine_->TearDownGraph();
     const auto found = Discover(engine_->SinkFileName());

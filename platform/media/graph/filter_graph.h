@@ -13,7 +13,8 @@
 //   itself after an error, so a writer that failed (disk full) leaves what it wrote.
 // - Bus messages are turned into events by a bus sync handler on the posting thread, so no
 //   GLib main loop is needed: EOS -> EC_COMPLETE, error -> EC_ERRORABORT (param1 = HRESULT),
-//   "quilldeck-device-lost" -> EC_DEVICE_LOST (param1 = the filter's IUnknown, no reference).
+//   "quilldeck-device-lost" -> EC_DEVICE_LOST (param1 = the filter's IUnknown, no reference),
+//   which also ends a wait for completion: a lost device delivers nothing more.
 // - IVideoWindow and IBasicAudio forward to the first filter in the graph that has them;
 //   with none, every call answers E_NOINTERFACE.
 #pragma once
