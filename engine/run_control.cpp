@@ -84,10 +84,13 @@ HRESULT CCaptureEngine::StopGraph() {
         ReportFailure(hr, FALSE, "QueryInterface IMediaControl");
         return hr;
     }
-    if (FAILED(hr = control->Stop())) {
-        control = nullptr;
-        ReportFailure(hr, FALSE, "IMediaControl Stop");
-        return hr;
+    const HRESULT stopped = control->Stop();
+    if (FAILED(stopped)) {
+        ReportFailure(stopped, FALSE, "IMediaControl Stop");
+        // A stop whose writers ran out of time to finish their files still stops the graph:
+        // the run is over then, and the state must say so.
+        OAFilterState state = State_Running;
+        if (FAILED(control->GetState(0, &state)) || state != State_Stopped) return stopped;
     }
     const COptionProfile& options = store_.Options;
     if ((options.NoScreenSaverWhileCapturing && s.Capturing) || (options.NoScreenSaverWhilePreviewing && s.Previewing))
@@ -105,7 +108,7 @@ HRESULT CCaptureEngine::StopGraph() {
     s.RunState3 = 0;
     s.StopTime = timeGetTime();
     if (options.StopDelay != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.StopDelay));
-    return S_OK;
+    return FAILED(stopped) ? stopped : S_OK;
 }
 
 // The adjustable clock drives the recording when the profile asks for it; any failure leaves

@@ -1,5 +1,6 @@
 #include "filters/talvinmux/talvin_avi_mux.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -398,6 +399,8 @@ HRESULT CTalvinAviMux::StartStreaming() {
     m_bStarted = true;
     m_bFinished = false;
     m_VideoSamples = m_AudioSamplesIn = 0;
+    m_Early.Clear();
+    m_EndedEarly = {};
     for (auto* stat : {&m_StatVideo, &m_StatAudio, &m_StatDropped, &m_StatSamples, &m_StatInserted, &m_StatDeleted, &m_StatFiles})
         stat->store(0);
     m_StatFps = 0;
@@ -480,7 +483,8 @@ HRESULT CTalvinAviMux::OpenWriter() {
     m_pWriter = std::make_unique<AviWriter>(std::move(config), m_pIndex.get());
     if (s.setSamplingFrequency) m_pWriter->SetAudioSamplingRate(s.samplingFrequency);
     m_pTiming = std::make_unique<StreamTiming>(timing);
-    m_InputsLeft = inputs;
+    // An input that ended while the files waited for the other's type has nothing more to give.
+    m_InputsLeft = inputs - static_cast<int>(std::count(m_EndedEarly.begin(), m_EndedEarly.end(), true));
     const HRESULT hr = m_pWriter->Open();
     if (FAILED(hr)) {
         m_pWriter.reset();
@@ -495,6 +499,7 @@ HRESULT CTalvinAviMux::StopStreaming() {
     std::lock_guard streaming(m_Streaming);
     const HRESULT hr = FinishFiles();
     m_bStarted = false;
+    m_Early.Clear();
     m_pWriter.reset();
     m_pTiming.reset();
     return hr;
@@ -545,26 +550,62 @@ void CTalvinAviMux::WriteNullFrames(std::uint32_t count, REFERENCE_TIME start) {
     }
 }
 
+namespace {
+
+InputSample ReadSample(int input, IMediaSample* sample) {
+    InputSample read;
+    read.input = input;
+    read.hasTime = SUCCEEDED(sample->GetTime(&read.start, &read.stop));
+    LONGLONG mediaStop = 0;
+    read.hasMediaTime = sample->GetMediaTime(&read.mediaStart, &mediaStop) == S_OK;
+    read.syncPoint = sample->IsSyncPoint() == S_OK;
+    BYTE* data = nullptr;
+    if (SUCCEEDED(sample->GetPointer(&data)) && data) {
+        read.data = data;
+        read.size = static_cast<std::uint32_t>(std::max<LONG>(sample->GetActualDataLength(), 0));
+    }
+    return read;
+}
+
+}  // namespace
+
 HRESULT CTalvinAviMux::Receive(int input, IMediaSample* sample) {
     if (!sample) return E_POINTER;
+    const InputSample read = ReadSample(input, sample);
+    if (!read.data) return S_OK;
     std::lock_guard streaming(m_Streaming);
     if (!m_pWriter && m_bStarted && !m_bFinished) {
         const HRESULT hr = OpenWriter();
         if (FAILED(hr)) {
             m_bFinished = true;
+            m_Early.Clear();
             NotifyEvent(EC_ERRORABORT, hr, 0);
+        } else if (hr == S_FALSE) {
+            m_Early.Hold(read);  // an input does not know its type yet
+            return S_OK;
+        } else {
+            m_Early.Release([this](const InputSample& early) { ReceiveSample(early); });
         }
     }
-    if (!m_pWriter || m_bFinished) return S_OK;  // before the files open and after the end, samples are let go
-    return input == kVideo ? ReceiveVideo(sample) : ReceiveAudio(sample);
+    if (!m_pWriter || m_bFinished) return S_OK;  // after the end, samples are let go
+    ReceiveSample(read);
+    return S_OK;
 }
 
-HRESULT CTalvinAviMux::ReceiveVideo(IMediaSample* sample) {
+void CTalvinAviMux::ReceiveSample(const InputSample& sample) {
+    if (m_bFinished) return;
+    if (sample.input == kVideo)
+        ReceiveVideo(sample);
+    else
+        ReceiveAudio(sample);
+}
+
+void CTalvinAviMux::ReceiveVideo(const InputSample& sample) {
     VideoSample timing;
-    REFERENCE_TIME stop = 0;
-    timing.hasTime = SUCCEEDED(sample->GetTime(&timing.start, &stop));
-    LONGLONG mediaStop = 0;
-    timing.hasMediaTime = sample->GetMediaTime(&timing.mediaStart, &mediaStop) == S_OK;
+    timing.hasTime = sample.hasTime;
+    timing.start = sample.start;
+    timing.hasMediaTime = sample.hasMediaTime;
+    timing.mediaStart = sample.mediaStart;
     if (timing.hasTime) {
         if (m_VideoSamples++ == 0) m_rtFirstVideo = timing.start;
         m_rtLastVideo = timing.start;
@@ -573,7 +614,7 @@ HRESULT CTalvinAviMux::ReceiveVideo(IMediaSample* sample) {
         }
     }
     const VideoPlan plan = m_pTiming->PlanVideo(timing);
-    if (plan.discard) return S_OK;
+    if (plan.discard) return;
     if (plan.startFrames) m_pWriter->SetStartDelay(StreamKind::Video, plan.startFrames);
     const std::uint64_t before = m_pWriter->VideoChunks();
     WriteNullFrames(plan.nullBefore, timing.start);
@@ -586,28 +627,23 @@ HRESULT CTalvinAviMux::ReceiveVideo(IMediaSample* sample) {
     }
     if (plan.deleteFrame) {
         m_StatDeleted.fetch_add(1, std::memory_order_relaxed);
-        return S_OK;
+        return;
     }
-    BYTE* data = nullptr;
-    if (FAILED(sample->GetPointer(&data))) return S_OK;
     Chunk chunk;
-    chunk.data = data;
-    chunk.size = static_cast<std::uint32_t>(sample->GetActualDataLength());
-    chunk.keyFrame = sample->IsSyncPoint() == S_OK;
+    chunk.data = sample.data;
+    chunk.size = sample.size;
+    chunk.keyFrame = sample.syncPoint;
     chunk.start = timing.start;
-    chunk.stop = stop;
-    if (!WriteChunk(StreamKind::Video, chunk)) return S_OK;
+    chunk.stop = sample.stop;
+    if (!WriteChunk(StreamKind::Video, chunk)) return;
     m_pTiming->VideoPlaced(1);
     WriteNullFrames(plan.nullAfter, timing.start);
-    return S_OK;
 }
 
-HRESULT CTalvinAviMux::ReceiveAudio(IMediaSample* sample) {
-    REFERENCE_TIME start = 0, stop = 0;
-    const bool hasTime = SUCCEEDED(sample->GetTime(&start, &stop));
-    BYTE* data = nullptr;
-    if (FAILED(sample->GetPointer(&data))) return S_OK;
-    const auto size = static_cast<std::uint32_t>(sample->GetActualDataLength());
+void CTalvinAviMux::ReceiveAudio(const InputSample& sample) {
+    const REFERENCE_TIME start = sample.start, stop = sample.stop;
+    const bool hasTime = sample.hasTime;
+    const std::uint32_t size = sample.size;
     if (hasTime) {
         if (m_AudioSamplesIn == 0) m_rtFirstAudio = start;
         m_AudioSamplesIn += size / m_AudioBlockAlign;
@@ -617,28 +653,31 @@ HRESULT CTalvinAviMux::ReceiveAudio(IMediaSample* sample) {
         }
     }
     const AudioPlan plan = m_pTiming->PlanAudio(start, hasTime, size);
-    if (plan.discard) return S_OK;
+    if (plan.discard) return;
     if (plan.startBlocks) m_pWriter->SetStartDelay(StreamKind::Audio, plan.startBlocks);
-    const bool key = Bool(m_Running.forcedAudioSyncPoint) || sample->IsSyncPoint() == S_OK;
+    const bool key = Bool(m_Running.forcedAudioSyncPoint) || sample.syncPoint;
     if (plan.silenceBefore) {
         m_Silence.assign(plan.silenceBefore, 0);
         Chunk silence{m_Silence.data(), plan.silenceBefore, true, start, start};
-        if (!WriteChunk(StreamKind::Audio, silence)) return S_OK;
+        if (!WriteChunk(StreamKind::Audio, silence)) return;
         m_pTiming->AudioPlaced(plan.silenceBefore);
     }
     m_StatInserted.fetch_add(plan.inserted, std::memory_order_relaxed);
     m_StatDeleted.fetch_add(plan.deleted, std::memory_order_relaxed);
-    if (plan.trimBytes >= size) return S_OK;
-    Chunk chunk{data + plan.trimBytes, size - plan.trimBytes, key, start, stop};
+    if (plan.trimBytes >= size) return;
+    Chunk chunk{sample.data + plan.trimBytes, size - plan.trimBytes, key, start, stop};
     if (WriteChunk(StreamKind::Audio, chunk)) m_pTiming->AudioPlaced(chunk.size);
-    return S_OK;
 }
 
 // The files are finished once every connected input has ended, before the graph hears of the
 // end of the stream.
-void CTalvinAviMux::EndOfStream(int /*input*/) {
+void CTalvinAviMux::EndOfStream(int input) {
     std::lock_guard streaming(m_Streaming);
-    if (!m_pWriter || --m_InputsLeft > 0) return;
+    if (!m_pWriter) {
+        if (input == kVideo || input == kAudio) m_EndedEarly[input] = true;
+        return;
+    }
+    if (--m_InputsLeft > 0) return;
     const HRESULT hr = FinishFiles();
     if (FAILED(hr) && !m_bFinished) NotifyEvent(EC_ERRORABORT, hr, 0);
     m_bFinished = true;

@@ -4,8 +4,8 @@
 // layout method 21 chooses. The settings and what each does are listed in mux_settings.h.
 //
 // The files open when the graph pauses (in a plain pipeline whose types come with the caps:
-// with the first sample once every linked input has its type; samples before that are let
-// go) and are finished (indexes, final headers, flushed to the disk) when every connected
+// with the first sample once every linked input has its type; samples before that are held,
+// bounded, and written first: early_samples.h) and are finished (indexes, final headers, flushed to the disk) when every connected
 // input has ended or the graph stops, whichever comes first. An existing file of a
 // piece's name is always replaced (either SetMode flag; the mode is kept and reported), so no
 // bytes of an older recording are read as part of this one.
@@ -33,6 +33,7 @@
 
 #include "common/module_interfaces.h"
 #include "filters/talvinmux/avi_writer.h"
+#include "filters/talvinmux/early_samples.h"
 #include "filters/talvinmux/mux_settings.h"
 #include "filters/talvinmux/stream_timing.h"
 #include "filters/talvinmux/timeshift/time_shift_player.h"
@@ -131,8 +132,9 @@ private:
     HRESULT Update(Change change);
     // Opens the files once every connected input has its type: S_FALSE until then.
     HRESULT OpenWriter();
-    HRESULT ReceiveVideo(IMediaSample* sample);
-    HRESULT ReceiveAudio(IMediaSample* sample);
+    void ReceiveSample(const talvinmux::InputSample& sample);
+    void ReceiveVideo(const talvinmux::InputSample& sample);
+    void ReceiveAudio(const talvinmux::InputSample& sample);
     // Writes one chunk and follows the result: the limit's event, a failure's event.
     bool WriteChunk(talvinmux::StreamKind stream, const talvinmux::Chunk& chunk);
     void WriteNullFrames(std::uint32_t count, REFERENCE_TIME start);
@@ -164,6 +166,8 @@ private:
     int m_InputsLeft = 0;
     bool m_bFinished = false;  // the limits or a fault ended the recording
     std::vector<std::uint8_t> m_Silence;
+    talvinmux::EarlySamples m_Early;  // what arrived before the files could open
+    std::array<bool, 2> m_EndedEarly{};  // per input: ended before the files could open
     // Measured rates: first and last sample times, samples received.
     REFERENCE_TIME m_rtFirstVideo = 0, m_rtLastVideo = 0, m_rtFirstAudio = 0, m_rtLastAudio = 0;
     std::uint64_t m_VideoSamples = 0, m_AudioSamplesIn = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QRegularExpression>
@@ -342,6 +343,25 @@ TEST_F(RecordingControllerTest, StopWithoutARecordingWritesNothingButShowsThePre
     frame_->StopRecording(TRUE, TRUE, TRUE);
     EXPECT_FALSE(fs::exists(LogPath()) && !Log().empty());
     EXPECT_EQ(Session().Previewing, 1u);
+}
+
+TEST_F(RecordingControllerTest, RecordingThatWritesNoStreamStopsAndShowsTheStoppedState) {
+    CDeviceProfile* device = frame_->Engine().Store().CurrentDevice;
+    device->CaptureVideoMode = 1;  // previewed, not recorded
+    device->CaptureAudioMode = 1;  // heard, not recorded
+    Command(ids::Record);
+    ASSERT_EQ(Session().Capturing, 1u) << Reports().join(QStringLiteral("\n")).toStdString();
+    QAction* graph = frame_->CommandAction(ids::BuildReleaseGraph);
+    EXPECT_FALSE(graph->isEnabled());
+    Record(500);
+    Command(ids::StopKey);
+    QApplication::processEvents();  // any event the stop posted reaches the window
+    EXPECT_EQ(Session().Capturing, 0u);
+    EXPECT_EQ(Session().Previewing, 1u);
+    EXPECT_TRUE(graph->isEnabled());
+    EXPECT_EQ(ReportsMatching(QStringLiteral("IMediaControl Stop|EC_ERRORABORT")), 0)
+        << Reports().join(QStringLiteral("\n")).toStdString();
+    EXPECT_EQ(Count(Log(), "StopCapture"), 1);
 }
 
 TEST_F(RecordingControllerTest, ClosingStopsTheRecordingWithItsStopBlock) {

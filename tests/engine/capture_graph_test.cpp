@@ -276,6 +276,28 @@ TEST_F(RecordingEngineTest, RecordingStartsOnlyOnABuiltGraphAndOnce) {
     EXPECT_EQ(engine_->PendingHandleCount(), 0u);
 }
 
+// Modes that only preview and listen still put the sink into the graph, with no input
+// connected: it has nothing to finish, so the stop neither waits for it nor fails.
+TEST_F(RecordingEngineTest, RecordingThatWritesNoStreamStopsAtOnceAndClean) {
+    CDeviceProfile device;
+    device.CaptureVideoMode = 1;  // previewed, not recorded
+    device.CaptureAudioMode = 1;  // heard, not recorded
+    OpenSession(&device);
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, nullptr, nullptr, nullptr), S_OK) << LastReport();
+    ASSERT_EQ(engine_->StartCapture(&device, nullptr), S_OK) << LastReport();
+    ASSERT_TRUE(Session().Capturing);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+    EXPECT_FALSE(Session().Capturing);
+    EXPECT_FALSE(bar_.HasLabel("IMediaControl Stop")) << LastReport();
+    LONG code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    while (Session().MediaEvent->GetEvent(&code, &p1, &p2, 0) == S_OK) {
+        EXPECT_NE(code, EC_ERRORABORT) << std::hex << p1;
+        Session().MediaEvent->FreeEventParams(code, p1, p2);
+    }
+}
+
 TEST_F(RecordingEngineTest, ClockThatCannotBeMadeLeavesTheDefaultClock) {
     CDeviceProfile device;
     device.CaptureVideoMode = 3;
@@ -358,6 +380,9 @@ TEST_F(RecordingEngineTest, LostDeviceIsPostedAndTheFileSoFarIsComplete) {
         Session().MediaEvent->FreeEventParams(code, p1, p2);
     }
     EXPECT_TRUE(lost);
+    LONG completion = 0;
+    EXPECT_EQ(Session().MediaEvent->WaitForCompletion(0, &completion), S_OK) << "the loss does not end the run";
+    EXPECT_EQ(completion, EC_DEVICE_LOST);
     EXPECT_EQ(engine_->StopGraph(), S_OK);
     engine_->TearDownGraph();
     const auto found = Discover(engine_->SinkFileName());
@@ -497,6 +522,30 @@ TEST_F(SplittingMuxTest, SplitLayoutPassesEverySettingInOrderAndWatchesTheNumber
     EXPECT_TRUE(Connected(Session().VideoCapturePin.Get()));
 }
 
+// A writer that never finishes its files makes the graph's stop run out of time; the graph is
+// stopped all the same, and so is the recording.
+TEST_F(SplittingMuxTest, StopThatRunsOutOfTimeStillEndsTheRecording) {
+    factory_->fake->NeverFinish();
+    CMuxProfile mux = Profile(2);
+    CCompressorProfile compressor;
+    CDeviceProfile device;
+    device.CaptureVideoMode = 3;
+    OpenSession(&device);
+    ASSERT_EQ(engine_->BuildCaptureGraph(&device, &compressor, &mux, nullptr), S_OK) << LastReport();
+    ASSERT_EQ(engine_->StartCapture(&device, &mux), S_OK) << LastReport();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(engine_->StopGraph(), VFW_E_TIMEOUT);
+    EXPECT_TRUE(bar_.HasLabel("IMediaControl Stop")) << LastReport();
+    EXPECT_FALSE(Session().Capturing);
+    EXPECT_EQ(engine_->PendingHandleCount(), 0u);
+    ComPtr<IMediaControl> control;
+    ASSERT_EQ(Session().Graph.As(&control), S_OK);
+    OAFilterState state = State_Running;
+    EXPECT_EQ(control->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, State_Stopped);
+    EXPECT_EQ(engine_->StopGraph(), S_OK) << "nothing runs any more";
+}
+
 TEST_F(SplittingMuxTest, Avi20LayoutLeavesOutTheSplittingSettings) {
     CMuxProfile mux = Profile(2);
     CCompressorProfile compressor;
@@ -551,15 +600,6 @@ TEST_F(SplittingMuxTest, TimeShiftRendersTheMultiplexersOutputsOrSaysWhyNot) {
     EXPECT_TRUE(Session().CaptureGraphBuilt);
 }
 
-// The largest distance of a stamp from the even frame grid through the first and last, in ns.
-std::int64_t SpreadFromGrid(const std::vector<std::int64_t>& stamps) {
-    const double step = static_cast<double>(stamps.back() - stamps.front()) / static_cast<double>(stamps.size() - 1);
-    double spread = 0;
-    for (std::size_t i = 0; i < stamps.size(); ++i)
-        spread = std::max(spread, std::abs(static_cast<double>(stamps[i] - stamps.front()) - step * static_cast<double>(i)));
-    return static_cast<std::int64_t>(spread);
-}
-
 class StampRepairTest : public SplittingMuxTest, public testing::WithParamInterface<bool> {};
 
 // The card's jittered stamps reach the multiplexer as they are, unless the repair filter sits
@@ -582,7 +622,7 @@ TEST_P(StampRepairTest, JitteredStampsReachTheMultiplexerEvenOnlyThroughTheRepai
     ASSERT_EQ(engine_->StopGraph(), S_OK);
     const std::vector<std::int64_t> stamps = factory_->fake->VideoStamps();
     ASSERT_GE(stamps.size(), 30u);
-    const std::int64_t spread = SpreadFromGrid(stamps);
+    const std::int64_t spread = media::test::SpreadFromGrid(stamps);
     if (repaired)
         EXPECT_LE(spread, 1'000'000) << "the repaired stamps are not even";
     else

@@ -34,6 +34,22 @@ void RecordingMuxFake::OnVideoBuffer(GstElement*, GstBuffer* buffer, GstPad*, gp
     fake->videoStamps_.push_back(static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)));
 }
 
+void RecordingMuxFake::NeverFinish() {
+    for (const char* name : {"video", "audio"}) {
+        GstElement* sink = gst_bin_get_by_name(GST_BIN(Element()), name);
+        GstPad* pad = gst_element_get_static_pad(sink, "sink");
+        gst_pad_add_probe(
+            pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+            [](GstPad*, GstPadProbeInfo* info, gpointer) {
+                return GST_EVENT_TYPE(gst_pad_probe_info_get_event(info)) == GST_EVENT_EOS ? GST_PAD_PROBE_DROP
+                                                                                           : GST_PAD_PROBE_OK;
+            },
+            nullptr, nullptr);
+        gst_object_unref(pad);
+        gst_object_unref(sink);
+    }
+}
+
 std::vector<std::int64_t> RecordingMuxFake::VideoStamps() {
     std::lock_guard lock(stampsLock_);
     return videoStamps_;

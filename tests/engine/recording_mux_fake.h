@@ -28,6 +28,8 @@ public:
 
     // The time stamps (running time, nanoseconds) of the video buffers that reached the input.
     std::vector<std::int64_t> VideoStamps();
+    // From now on the end of stream never reaches the inputs: a writer that never finishes.
+    void NeverFinish();
 
     std::vector<MuxCall> calls;
     std::u16string fileName;

@@ -1,7 +1,7 @@
 // The engine recording through the splitting AVI multiplexer module itself (registered in the
 // test's private registry like the other two modules): numbered pieces up to the file limit and
-// the event that ends the recording, one OpenDML file read to its end, and time-shift playback
-// rendered while recording.
+// the event that ends the recording, one OpenDML file read to its end, time-shift playback
+// rendered while recording, and the card's jittered stamps as the written file shows them.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,6 +12,7 @@
 
 #include "common/module_interfaces.h"
 #include "platform/com/com_runtime.h"
+#include "platform/media/capture_filters/virtual_card.h"
 #include "platform/media/interfaces/control.h"
 #include "tests/engine/recording_engine_fixture.h"
 #include "tests/filters/talvinmux/avi_file_reader.h"
@@ -190,5 +191,52 @@ TEST_F(TalvinMuxEngineTest, TimeShiftRendersTheOutputsAndAnswersWhileRecording) 
     engine_->TearDownGraph();
     EXPECT_TRUE(talvinmux::test::ReadAvi((output_ / "movie.avi").string()).valid);
 }
+
+// An AVI file keeps no time stamps: a frame's time is its place in the file. The multiplexer
+// places each frame by its stamp and fills a gap of more than DropThreshold frames past the
+// expected one with null frames, which a player shows as the previous picture held one frame
+// longer. So the card's jitter, reaching the multiplexer, puts null frames into the file and
+// moves the frames after them off the even grid as a player times them; through the repair
+// filter on the capture path the stamps arrive even and the file is even too.
+class WrittenStampsTest : public TalvinMuxEngineTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(WrittenStampsTest, JitteredStampsAreEvenInTheFileOnlyThroughTheRepairFilter) {
+    const bool repaired = GetParam();
+    CMuxProfile mux = Profile(2);
+    mux.VideoTimeProperty = 1;  // frames are placed by their time stamps
+    mux.DropThreshold = 0.2;    // a frame a fifth of a frame late counts the frames in between as lost
+    CCompressorProfile compressor;
+    CDeviceProfile device;
+    device.CaptureVideoMode = 3;
+    device.CaptureAudioMode = 2;
+    device.StreamTimeCorrection = repaired ? 1 : 0;
+    device.StreamTimeUseDisplayTime = 1;
+    device.StreamTimeDisplayTime = 333667;  // the card's 29.97 frames per second
+    ASSERT_NO_FATAL_FAILURE(Start(&device, &compressor, &mux));
+    media::VirtualCard::Current()->SetJitter(8'000'000);  // up to 8 ms either way
+    std::this_thread::sleep_for(3s);
+    EXPECT_EQ(engine_->StopGraph(), S_OK);
+    DWORD video = 0, audio = 0, dropped = 0, samples = 0;
+    ASSERT_EQ(Session().AviMuxControl->GetStatistics(&video, &audio, &dropped, &samples), S_OK);
+    engine_->TearDownGraph();
+
+    const fs::path file = output_ / "movie.avi";
+    const talvinmux::test::AviContents avi = talvinmux::test::ReadAvi(file.string());
+    ASSERT_TRUE(avi.valid) << avi.problem;
+    ASSERT_GE(avi.videoChunks, 60u);
+    EXPECT_EQ(dropped, avi.nullVideoChunks);
+    const std::vector<std::int64_t> stamps = media::test::DemuxedVideoStamps(file);
+    ASSERT_GE(stamps.size(), 60u) << "the file's video cannot be read back";
+    const std::int64_t spread = media::test::SpreadFromGrid(stamps);
+    if (repaired) {
+        EXPECT_EQ(avi.nullVideoChunks, 0u);
+        EXPECT_LE(spread, 1'000'000) << "the written frames are not even";
+    } else {
+        EXPECT_GT(avi.nullVideoChunks, 0u);
+        EXPECT_GE(spread, 10'000'000) << "the card's jitter did not reach the file, so the test proves nothing";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithout, WrittenStampsTest, testing::Bool());
 
 }  // namespace

@@ -15,7 +15,11 @@ namespace {
 constexpr LONG kDefaultHandled[] = {EC_REPAINT, EC_ACTIVATE, EC_DISPLAY_CHANGED, EC_CLOCK_CHANGED,
                                     EC_NEED_RESTART, EC_STARVATION, EC_WINDOW_DESTROYED, EC_NOTIFY_WINDOW};
 
-bool IsCompletion(LONG code) { return code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT; }
+// A lost device (EC_DEVICE_LOST with 0: lost, 1 would be its return) delivers nothing more,
+// so the run can never complete otherwise: it ends a wait for completion too.
+bool IsCompletion(LONG code, LONG_PTR param2) {
+    return code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT || (code == EC_DEVICE_LOST && param2 == 0);
+}
 
 template <typename Pred>
 bool WaitFor(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, LONG msTimeout, Pred pred) {
@@ -56,7 +60,7 @@ void EventQueue::Notify(LONG code, LONG_PTR param1, LONG_PTR param2) {
     LONG_PTR instance = 0;
     {
         std::lock_guard lock(mutex_);
-        if (IsCompletion(code) && completion_ == 0) completion_ = code;
+        if (IsCompletion(code, param2) && completion_ == 0) completion_ = code;
         if (HandledByDefault(code) || (flags_ & AM_MEDIAEVENT_NONOTIFY)) {
             changed_.notify_all();
             return;

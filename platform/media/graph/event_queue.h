@@ -24,7 +24,8 @@ public:
     void Notify(LONG code, LONG_PTR param1, LONG_PTR param2);
 
     HRESULT GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG msTimeout);
-    // Waits for EC_COMPLETE, EC_ERRORABORT or EC_USERABORT since the last ResetCompletion.
+    // Waits for EC_COMPLETE, EC_ERRORABORT, EC_USERABORT or a lost device (EC_DEVICE_LOST with
+    // 0 as its second parameter) since the last ResetCompletion; the code is the first of them.
     // VFW_E_WRONG_STATE when the graph is not running and nothing completed.
     HRESULT WaitForCompletion(LONG msTimeout, LONG* code, bool running);
     void ResetCompletion();

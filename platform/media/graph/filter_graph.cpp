@@ -42,7 +42,7 @@ FilterGraph::FilterGraph() : pipeline_(GST_ELEMENT(gst_object_ref_sink(gst_pipel
 FilterGraph::~FilterGraph() {
     // Files being written are finished, then streaming threads end here, before anything they
     // might reach is torn down.
-    if (fileWriters_ > 0 && Playing()) FinishStreams();
+    if (Playing() && FeedsAFileWriter()) FinishStreams();
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     connections_.clear();  // links die with the pipeline; the pins are told below
     for (Member& m : members_) {

@@ -6,14 +6,15 @@
 //   unconnected output pin never stops the pipeline.
 // - Connections are PadLinks: the format is settled when the connection is made.
 // - Run/Pause/Stop are pipeline state changes (Stop = NULL, so devices are released).
-// - A running graph with a file-writing filter (one answering IFileSinkFilter) finishes its
-//   files before it stops: end of stream is sent from the sources and the writers get up to
+// - A running graph with a file-writing filter (one answering IFileSinkFilter) that has a
+//   connected input finishes its files before it stops: end of stream is sent from the sources and the writers get up to
 //   kFinishTimeout to write headers and indexes; when it runs out, Stop posts EC_ERRORABORT
 //   with VFW_E_TIMEOUT, still stops, and returns VFW_E_TIMEOUT. Such a graph also stops by
 //   itself after an error, so a writer that failed (disk full) leaves what it wrote.
 // - Bus messages are turned into events by a bus sync handler on the posting thread, so no
 //   GLib main loop is needed: EOS -> EC_COMPLETE, error -> EC_ERRORABORT (param1 = HRESULT),
-//   "quilldeck-device-lost" -> EC_DEVICE_LOST (param1 = the filter's IUnknown, no reference).
+//   "quilldeck-device-lost" -> EC_DEVICE_LOST (param1 = the filter's IUnknown, no reference),
+//   which also ends a wait for completion: a lost device delivers nothing more.
 // - IVideoWindow and IBasicAudio forward to the first filter in the graph that has them;
 //   with none, every call answers E_NOINTERFACE.
 #pragma once
@@ -176,6 +177,8 @@ private:
     static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer self);
     HRESULT ChangeState(GstState state);
     bool Playing() const;
+    // Whether a file writer has a connected input, so that stopping has files to finish.
+    bool FeedsAFileWriter();
     // Sends end of stream from the sources and waits for it to reach every sink.
     HRESULT FinishStreams();
     // Ends FinishStreams' wait: the stream ended (S_OK) or failed. False when nobody waits.

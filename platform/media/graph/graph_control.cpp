@@ -4,6 +4,7 @@
 #include "platform/media/base/clock_adapter.h"
 #include "platform/media/device_lost.h"
 #include "platform/media/graph/filter_graph.h"
+#include "platform/media/graph/graph_walk.h"
 #include "platform/media/graph/gst_reference_clock.h"
 #include "platform/media/interfaces/clsids.h"
 
@@ -40,6 +41,29 @@ HRESULT HResultFromError(const GError* error) {
 
 FILTER_STATE FilterStateOf(GstState state) {
     return state == GST_STATE_PLAYING ? State_Running : state == GST_STATE_PAUSED ? State_Paused : State_Stopped;
+}
+
+// An input that streams carries a pad; the pins that only wire a capture filter to its
+// crossbar and tuner carry none.
+bool StreamingInput(IPin* pin) {
+    if (DirectionOf(pin) != PINDIR_INPUT) return false;
+    ComPtr<IGstPin> gst;
+    return SUCCEEDED(pin->QueryInterface(IID_PPV_ARGS(gst.ReleaseAndGetAddressOf()))) && gst->GetPad();
+}
+
+// Whether data can reach the filter: one of its streaming inputs is connected to a source (a
+// filter without streaming inputs) or to a filter that data reaches in turn. Graphs have no
+// cycles; the depth bound only guards against a malformed one.
+bool ReachedByData(IBaseFilter* filter, int depth = 0) {
+    if (depth > 64) return true;
+    bool hasInputs = false;
+    for (const ComPtr<IPin>& pin : PinsOf(filter)) {
+        if (!StreamingInput(pin.Get())) continue;
+        hasInputs = true;
+        const ComPtr<IPin> peer = PeerOf(pin.Get());
+        if (peer && ReachedByData(FilterOfPin(peer.Get()).Get(), depth + 1)) return true;
+    }
+    return !hasInputs && depth > 0;
 }
 
 }  // namespace
@@ -140,8 +164,19 @@ HRESULT FilterGraph::FinishStreams() {
     return result;
 }
 
+// A writer that no data reaches (a multiplexer whose inputs nobody connected, and the file
+// writer behind it) has nothing to finish, and no end of stream ever reaches it: waiting for it
+// would only run into the timeout.
+bool FilterGraph::FeedsAFileWriter() {
+    if (fileWriters_ == 0) return false;
+    std::lock_guard lock(mutex_);
+    for (const Member& member : members_)
+        if (member.writesFile && ReachedByData(member.filter.Get())) return true;
+    return false;
+}
+
 HRESULT FilterGraph::Stop() {
-    const HRESULT finished = fileWriters_ > 0 && Playing() ? FinishStreams() : S_OK;
+    const HRESULT finished = Playing() && FeedsAFileWriter() ? FinishStreams() : S_OK;
     if (gst_element_set_state(pipeline_, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
     return finished;
 }

@@ -2,11 +2,14 @@
 
 #include "platform/media/gst.h"
 
+#include <gst/app/gstappsink.h>
 #include <gst/audio/audio.h>
 #include <gst/pbutils/pbutils.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -90,7 +93,93 @@ void OnDecodedPad(GstElement* decoder, GstPad* pad, gpointer data) {
     gst_element_sync_state_with_parent(sink);
 }
 
+// The demuxed video frames' times, collected by an appsink on the first video pad.
+struct VideoStampSink {
+    std::mutex mutex;
+    bool linked = false;
+    std::vector<std::int64_t> stamps;
+};
+
+GstFlowReturn OnDemuxedFrame(GstAppSink* sink, gpointer data) {
+    auto* collected = static_cast<VideoStampSink*>(data);
+    GstSample* sample = gst_app_sink_pull_sample(sink);
+    if (!sample) return GST_FLOW_EOS;
+    const GstBuffer* buffer = gst_sample_get_buffer(sample);
+    if (buffer && GST_BUFFER_PTS_IS_VALID(buffer)) {
+        std::lock_guard lock(collected->mutex);
+        collected->stamps.push_back(static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)));
+    }
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+// The first video stream the parser finds goes to an appsink; every other stream to a fake sink.
+void OnParsedPad(GstElement* parser, GstPad* pad, gpointer data) {
+    auto* collected = static_cast<VideoStampSink*>(data);
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (!caps) caps = gst_pad_query_caps(pad, nullptr);
+    const bool video = std::string(gst_structure_get_name(gst_caps_get_structure(caps, 0))).starts_with("video/");
+    gst_caps_unref(caps);
+    GstElement* sink = nullptr;
+    {
+        std::lock_guard lock(collected->mutex);
+        if (video && !collected->linked) {
+            collected->linked = true;
+            sink = gst_element_factory_make("appsink", nullptr);
+            GstAppSinkCallbacks callbacks{};
+            callbacks.new_sample = OnDemuxedFrame;
+            gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, collected, nullptr);
+        }
+    }
+    if (!sink) sink = gst_element_factory_make("fakesink", nullptr);
+    g_object_set(sink, "sync", FALSE, nullptr);
+    GstBin* pipeline = GST_BIN(gst_element_get_parent(parser));
+    gst_bin_add(pipeline, sink);
+    gst_object_unref(pipeline);
+    GstPad* sinkPad = gst_element_get_static_pad(sink, "sink");
+    gst_pad_link(pad, sinkPad);
+    gst_object_unref(sinkPad);
+    gst_element_sync_state_with_parent(sink);
+}
+
 }  // namespace
+
+std::vector<std::int64_t> DemuxedVideoStamps(const fs::path& file) {
+    GstElement* pipeline = gst_pipeline_new(nullptr);
+    GstElement* source = gst_element_factory_make("filesrc", nullptr);
+    GstElement* parser = gst_element_factory_make("parsebin", nullptr);
+    if (!source || !parser) {
+        if (source) gst_object_unref(gst_object_ref_sink(source));
+        if (parser) gst_object_unref(gst_object_ref_sink(parser));
+        gst_object_unref(pipeline);
+        return {};
+    }
+    g_object_set(source, "location", file.c_str(), nullptr);
+    gst_bin_add_many(GST_BIN(pipeline), source, parser, nullptr);
+    gst_element_link(source, parser);
+    VideoStampSink collected;
+    g_signal_connect(parser, "pad-added", G_CALLBACK(OnParsedPad), &collected);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* message = gst_bus_timed_pop_filtered(bus, 60 * GST_SECOND,
+                                                     static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ended = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+    if (message) gst_message_unref(message);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    std::lock_guard lock(collected.mutex);
+    return ended ? collected.stamps : std::vector<std::int64_t>{};
+}
+
+std::int64_t SpreadFromGrid(const std::vector<std::int64_t>& stamps) {
+    if (stamps.size() < 2) return 0;
+    const double step = static_cast<double>(stamps.back() - stamps.front()) / static_cast<double>(stamps.size() - 1);
+    double spread = 0;
+    for (std::size_t i = 0; i < stamps.size(); ++i)
+        spread = std::max(spread, std::abs(static_cast<double>(stamps[i] - stamps.front()) - step * static_cast<double>(i)));
+    return static_cast<std::int64_t>(spread);
+}
 
 Discovered Discover(const fs::path& file) {
     Discovered d;

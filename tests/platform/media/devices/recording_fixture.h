@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/media/interfaces/capture_builder.h"
 #include "platform/media/interfaces/control.h"
@@ -47,6 +48,13 @@ struct Decoded {
     std::string error;
 };
 Decoded DecodeFile(const std::filesystem::path& file);
+
+// The presentation times (ns) of the first video stream's frames, as the file's demuxer gives
+// them, in file order; empty when the file cannot be read to its end.
+std::vector<std::int64_t> DemuxedVideoStamps(const std::filesystem::path& file);
+// The largest distance of a stamp from the even frame grid through the first and the last, in
+// the stamps' unit; 0 for fewer than two.
+std::int64_t SpreadFromGrid(const std::vector<std::int64_t>& stamps);
 
 class RecordingTest : public DeviceTest {
 protected:

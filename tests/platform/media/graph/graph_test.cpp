@@ -165,6 +165,23 @@ TEST_F(GraphTest, DeviceLostMessageBecomesEcDeviceLost) {
     EXPECT_EQ(control->Stop(), S_OK);
 }
 
+// A lost device delivers nothing more, so a wait for the graph's completion ends with it; the
+// device coming back (second parameter 1) ends nothing.
+TEST_F(GraphTest, LostDeviceEndsAWaitForCompletion) {
+    auto source = MakeVideoSource("I420", false);
+    graph->AddFilter(source.Get(), nullptr);
+    ASSERT_EQ(control->Run(), S_OK);
+    ComPtr<IMediaEventSink> sink;
+    ASSERT_EQ(graph.As(&sink), S_OK);
+    ASSERT_EQ(sink->Notify(EC_DEVICE_LOST, 0, 1), S_OK);
+    LONG code = 0;
+    EXPECT_EQ(events->WaitForCompletion(200, &code), E_ABORT) << "event " << code;
+    PostDeviceLost(SourceElement(source.Get()));
+    ASSERT_EQ(events->WaitForCompletion(5000, &code), S_OK);
+    EXPECT_EQ(code, EC_DEVICE_LOST);
+    EXPECT_EQ(control->Stop(), S_OK);
+}
+
 TEST_F(GraphTest, FiltersPostEventsThroughTheEventSinkAndDefaultHandlingSwallowsSome) {
     ComPtr<IMediaEventSink> sink;
     ASSERT_EQ(graph.As(&sink), S_OK);
