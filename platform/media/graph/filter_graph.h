@@ -6,11 +6,12 @@
 //   unconnected output pin never stops the pipeline.
 // - Connections are PadLinks: the format is settled when the connection is made.
 // - Run/Pause/Stop are pipeline state changes (Stop = NULL, so devices are released).
-// - A running graph with a file-writing filter (one answering IFileSinkFilter) that has a
-//   connected input finishes its files before it stops: end of stream is sent from the sources and the writers get up to
-//   kFinishTimeout to write headers and indexes; when it runs out, Stop posts EC_ERRORABORT
-//   with VFW_E_TIMEOUT, still stops, and returns VFW_E_TIMEOUT. Such a graph also stops by
-//   itself after an error, so a writer that failed (disk full) leaves what it wrote.
+// - A running graph with a file-writing filter (one answering IFileSinkFilter) that data
+//   reaches finishes its files before it stops: end of stream is sent from the sources and
+//   the writers get up to kFinishTimeout to write headers and indexes; when it runs out, Stop
+//   posts EC_ERRORABORT with VFW_E_TIMEOUT, still stops, and returns VFW_E_TIMEOUT. Such a
+//   graph also stops by itself after an error, so a writer that failed (disk full) leaves what
+//   it wrote.
 // - Bus messages are turned into events by a bus sync handler on the posting thread, so no
 //   GLib main loop is needed: EOS -> EC_COMPLETE, error -> EC_ERRORABORT (param1 = HRESULT),
 //   "quilldeck-device-lost" -> EC_DEVICE_LOST (param1 = the filter's IUnknown, no reference),
