@@ -158,7 +158,7 @@ bool VirtualVideoSource::SetCaptureFormat(const VideoFormat& format) {
 }
 
 bool VirtualVideoSource::SetPreviewFormat(const VideoFormat& format) {
-    if (!IsVideoCapability(format) || !Stopped()) return false;
+    if (!IsPreviewCapability(format) || !Stopped()) return false;
     previewFormat_ = format;
     return ApplyFormats();
 }

@@ -32,7 +32,8 @@ public:
     GstPad* PreviewPad() const;
 
     // Formats change only while the bin is stopped (READY or NULL); false otherwise or for a
-    // format that is not one of the capabilities. The preview runs at the capture pin's rate.
+    // format that is not one of the output's capabilities (the preview's add RGB32). The preview
+    // runs at the capture pin's rate.
     bool SetCaptureFormat(const VideoFormat& format);
     bool SetPreviewFormat(const VideoFormat& format);
     const VideoFormat& CaptureFormat() const { return captureFormat_; }
@@ -67,7 +68,7 @@ private:
     std::unique_ptr<Branch> capture_;
     std::unique_ptr<Branch> preview_;
     VideoFormat captureFormat_ = VideoCapabilities().front();
-    VideoFormat previewFormat_ = VideoCapabilities().front();
+    VideoFormat previewFormat_ = PreviewCapabilities().front();
     std::shared_ptr<FrameGate> gate_ = std::make_shared<FrameGate>();
 };
 
