@@ -114,7 +114,10 @@ bool VirtualVideoSource::Build(const char* name) {
     if (!AddElements(bin, {pattern_, sourceCaps_, overlay_, balance_, gamma_, tee})) return false;
     // A scrolling colour-bar picture, so a preview visibly moves.
     g_object_set(pattern_, "is-live", TRUE, "horizontal-speed", 4, nullptr);
-    g_object_set(overlay_, "shaded-background", TRUE, "font-desc", "Sans Bold 28", nullptr);
+    // Outlined letters with a drop shadow read on any picture; a shaded box behind them would
+    // darken a part of every frame anew, most of the caption's cost.
+    g_object_set(overlay_, "shaded-background", FALSE, "draw-outline", TRUE, "draw-shadow", TRUE, "font-desc",
+                 "Sans Bold 28", nullptr);
     gst_util_set_object_arg(G_OBJECT(overlay_), "valignment", "top");
     gst_util_set_object_arg(G_OBJECT(overlay_), "halignment", "left");
     if (!gst_element_link_many(pattern_, sourceCaps_, overlay_, balance_, gamma_, tee, nullptr)) return false;
