@@ -31,6 +31,8 @@ bool PadTemplateTakes(GstElement* element, const char* padName, const GstCaps* c
 // queue, a leaky one, so that a slow preview never holds up capture. Frames enter an output
 // only while something is connected to it, so an unused output converts nothing.
 struct VirtualVideoSource::Branch {
+    GstElement* head = nullptr;   // where the picture enters: the queue or the scaler
+    GstPad* teePad = nullptr;     // the tee's output kept for this branch (owned)
     GstElement* queue = nullptr;  // the preview output's only
     GstElement* scale = nullptr;
     GstElement* convert = nullptr;
@@ -45,7 +47,7 @@ struct VirtualVideoSource::Branch {
         rawCaps = MakeElement("capsfilter", (name + "-raw").c_str());
         outCaps = MakeElement("capsfilter", (name + "-caps").c_str());
         if (!AddElements(bin, {scale, convert, rawCaps, outCaps})) return false;
-        GstElement* head = scale;
+        head = scale;
         if (leaky) {
             queue = MakeElement("queue", (name + "-queue").c_str());
             if (!AddElements(bin, {queue})) return false;
@@ -55,14 +57,30 @@ struct VirtualVideoSource::Branch {
             if (!gst_element_link(queue, scale)) return false;
             head = queue;
         }
-        if (!gst_element_link_many(tee, head, nullptr) || !gst_element_link_many(scale, convert, rawCaps, outCaps, nullptr))
-            return false;
+        teePad = gst_element_request_pad_simple(tee, "src_%u");
+        if (!teePad || !gst_element_link_many(scale, convert, rawCaps, outCaps, nullptr)) return false;
         GstOwned<GstPad> out(gst_element_get_static_pad(outCaps, "src"));
         ghost = ExposeOutput(bin, out.get(), name.c_str());
         GstOwned<GstPad> entry(gst_element_get_static_pad(head, "sink"));
         gst_pad_add_probe(entry.get(), static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
                           DropWhileOutputUnused, ghost, nullptr);
         return true;
+    }
+
+    bool InUse() const { return gst_pad_is_linked(ghost); }
+
+    // Links `upstream` (the picture or the tee's pad) to where this output begins.
+    bool Feed(GstPad* upstream) {
+        GstOwned<GstPad> entry(gst_element_get_static_pad(head, "sink"));
+        return gst_pad_link(upstream, entry.get()) == GST_PAD_LINK_OK;
+    }
+
+    void Unfeed() {
+        GstOwned<GstPad> entry(gst_element_get_static_pad(head, "sink"));
+        if (GstPad* peer = gst_pad_get_peer(entry.get())) {
+            gst_pad_unlink(peer, entry.get());
+            gst_object_unref(peer);
+        }
     }
 
     bool Apply(GstBin* bin, const VideoFormat& format) {
@@ -95,8 +113,11 @@ std::unique_ptr<VirtualVideoSource> VirtualVideoSource::Create(const char* name)
 }
 
 VirtualVideoSource::~VirtualVideoSource() {
-    for (const std::unique_ptr<Branch>* branch : {&capture_, &preview_})
-        if (*branch && (*branch)->ghost) g_signal_handlers_disconnect_by_data((*branch)->ghost, this);
+    for (const std::unique_ptr<Branch>* branch : {&capture_, &preview_}) {
+        if (!*branch) continue;
+        if ((*branch)->ghost) g_signal_handlers_disconnect_by_data((*branch)->ghost, this);
+        if ((*branch)->teePad) gst_object_unref((*branch)->teePad);
+    }
     if (bin_) gst_object_unref(bin_);
 }
 
@@ -110,7 +131,8 @@ bool VirtualVideoSource::Build(const char* name) {
     overlay_ = MakeElement("textoverlay", "caption");
     balance_ = MakeElement("videobalance", "balance");
     gamma_ = MakeElement("gamma", "gamma");
-    GstElement* tee = MakeElement("tee", "split");
+    tee_ = MakeElement("tee", "split");
+    GstElement* tee = tee_;
     if (!AddElements(bin, {pattern_, sourceCaps_, overlay_, balance_, gamma_, tee})) return false;
     // A scrolling colour-bar picture, so a preview visibly moves.
     g_object_set(pattern_, "is-live", TRUE, "horizontal-speed", 4, nullptr);
@@ -120,10 +142,10 @@ bool VirtualVideoSource::Build(const char* name) {
                  "Sans Bold 28", nullptr);
     gst_util_set_object_arg(G_OBJECT(overlay_), "valignment", "top");
     gst_util_set_object_arg(G_OBJECT(overlay_), "halignment", "left");
-    if (!gst_element_link_many(pattern_, sourceCaps_, overlay_, balance_, gamma_, tee, nullptr)) return false;
+    if (!gst_element_link_many(pattern_, sourceCaps_, overlay_, balance_, gamma_, nullptr)) return false;
 
-    GstOwned<GstPad> teeSink(gst_element_get_static_pad(tee, "sink"));
-    AttachFrameGate(teeSink.get(), gate_, Numbering::Frames);
+    GstOwned<GstPad> picture(gst_element_get_static_pad(gamma_, "src"));
+    AttachFrameGate(picture.get(), gate_, Numbering::Frames);
 
     capture_ = std::make_unique<Branch>();
     preview_ = std::make_unique<Branch>();
@@ -135,7 +157,25 @@ bool VirtualVideoSource::Build(const char* name) {
         g_signal_connect(output, "unlinked", G_CALLBACK(&VirtualVideoSource::OnOutputLinkChanged), this);
     }
     SetCaption(ChannelCaption(1));
-    return ApplyFormats();
+    return RouteThePicture() && ApplyFormats();
+}
+
+// The picture goes straight into the one output in use, through nothing that holds its
+// buffers: a sink downstream then lends the picture its own buffers (a tee never passes such
+// an offer on, so every frame would be copied into the sink's). With both outputs in use, or
+// neither, the tee splits it.
+bool VirtualVideoSource::RouteThePicture() {
+    GstOwned<GstPad> picture(gst_element_get_static_pad(gamma_, "src"));
+    GstOwned<GstPad> teeSink(gst_element_get_static_pad(tee_, "sink"));
+    if (GstPad* peer = gst_pad_get_peer(picture.get())) {
+        gst_pad_unlink(picture.get(), peer);
+        gst_object_unref(peer);
+    }
+    capture_->Unfeed();
+    preview_->Unfeed();
+    if (capture_->InUse() != preview_->InUse()) return (capture_->InUse() ? capture_ : preview_)->Feed(picture.get());
+    return gst_pad_link(picture.get(), teeSink.get()) == GST_PAD_LINK_OK && preview_->Feed(preview_->teePad) &&
+           capture_->Feed(capture_->teePad);
 }
 
 GstPad* VirtualVideoSource::CapturePad() const { return capture_->ghost; }
@@ -189,8 +229,10 @@ GstCaps* VirtualVideoSource::PictureCaps() const {
 
 void VirtualVideoSource::OnOutputLinkChanged(GstPad*, GstPad*, gpointer self) {
     auto* source = static_cast<VirtualVideoSource*>(self);
-    // Connections are made while stopped; the format follows them for the next start.
-    if (source->Stopped()) SetFilterCaps(source->sourceCaps_, source->PictureCaps());
+    // Connections are made while stopped; the route and the format follow them for the next start.
+    if (!source->Stopped()) return;
+    source->RouteThePicture();
+    SetFilterCaps(source->sourceCaps_, source->PictureCaps());
 }
 
 void VirtualVideoSource::SetCaption(const std::string& text) { g_object_set(overlay_, "text", text.c_str(), nullptr); }

@@ -1,8 +1,9 @@
 // The virtual TV card's picture: a live, moving test pattern that shows the tuned channel
 // and the proc amp's effect, as a GstBin with two output pads, "capture" and "preview".
-// The picture is drawn once, in the format of the output in use, and a tee splits it; an
-// output converts only when its own format differs and only while something is connected to
-// it. The preview branch is leaky, so it never holds up capture.
+// The picture is drawn once, in the format of the output in use, and goes straight into that
+// output, or through a tee when both are in use; an output converts only when its own format
+// differs and only while something is connected to it. The preview branch is leaky, so it never
+// holds up capture.
 #pragma once
 
 #include "platform/media/gst.h"
@@ -55,6 +56,7 @@ private:
     bool Build(const char* name);
     bool Stopped() const;
     bool ApplyFormats();
+    bool RouteThePicture();
     GstCaps* PictureCaps() const;
     // "linked"/"unlinked" of an output: the picture's format follows what is connected.
     static void OnOutputLinkChanged(GstPad* output, GstPad* peer, gpointer self);
@@ -65,6 +67,7 @@ private:
     GstElement* overlay_ = nullptr;
     GstElement* balance_ = nullptr;
     GstElement* gamma_ = nullptr;
+    GstElement* tee_ = nullptr;
     std::unique_ptr<Branch> capture_;
     std::unique_ptr<Branch> preview_;
     VideoFormat captureFormat_ = VideoCapabilities().front();

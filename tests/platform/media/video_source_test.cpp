@@ -1,6 +1,7 @@
 #include "platform/media/virtual_card/video_source.h"
 
 #include <gst/base/gstbasetransform.h>
+#include <gst/video/gstvideopool.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -243,10 +244,10 @@ struct PictureFormat {
     int width = 0;
 };
 
-// The format the running picture is made in, before it splits into the outputs.
+// The format the running picture is made in, before it goes into the outputs.
 PictureFormat PictureMadeIn(GstElement* bin) {
     PictureFormat made;
-    GstPad* teeSink = gst_element_get_static_pad(Child(bin, "split"), "sink");
+    GstPad* teeSink = gst_element_get_static_pad(Child(bin, "gamma"), "src");
     if (GstCaps* caps = gst_pad_get_current_caps(teeSink)) {
         const GstStructure* s = gst_caps_get_structure(caps, 0);
         if (const char* format = gst_structure_get_string(s, "format")) made.format = format;
@@ -301,6 +302,83 @@ INSTANTIATE_TEST_SUITE_P(VirtualCard, OutputInUseTest,
                          ::testing::Values(OutputInUse{"capture", "preview", "YUY2", 640},
                                            OutputInUse{"preview", "capture", "BGR", 320}),
                          [](const auto& run) { return std::string(run.param.name); });
+
+// A sink that lends its own buffers, as a display sink does (its answer to the allocation
+// query offers a pool), and counts the frames that arrive in them.
+class LendingSink {
+public:
+    LendingSink() : sink_(gst_element_factory_make("fakesink", nullptr)), pool_(gst_video_buffer_pool_new()) {
+        g_object_set(sink_, "sync", FALSE, nullptr);
+        GstPad* pad = gst_element_get_static_pad(sink_, "sink");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, &LendingSink::OnQuery, this, nullptr);
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &LendingSink::OnBuffer, this, nullptr);
+        gst_object_unref(pad);
+    }
+    ~LendingSink() { gst_object_unref(pool_); }
+    LendingSink(const LendingSink&) = delete;
+    LendingSink& operator=(const LendingSink&) = delete;
+    GstElement* Sink() const { return sink_; }
+    int Frames() const { return frames_.load(); }
+    int FramesInItsBuffers() const { return lent_.load(); }
+
+private:
+    static GstPadProbeReturn OnQuery(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+        if (GST_QUERY_TYPE(query) != GST_QUERY_ALLOCATION) return GST_PAD_PROBE_OK;
+        auto* self = static_cast<LendingSink*>(data);
+        GstCaps* caps = nullptr;
+        gboolean needPool = FALSE;
+        gst_query_parse_allocation(query, &caps, &needPool);
+        GstVideoInfo video;
+        if (!caps || !gst_video_info_from_caps(&video, caps)) return GST_PAD_PROBE_OK;
+        GstStructure* config = gst_buffer_pool_get_config(self->pool_);
+        gst_buffer_pool_config_set_params(config, caps, static_cast<guint>(video.size), 4, 0);
+        gst_buffer_pool_set_config(self->pool_, config);
+        gst_query_add_allocation_pool(query, self->pool_, static_cast<guint>(video.size), 4, 0);
+        gst_query_add_allocation_meta(query, GST_VIDEO_META_API_TYPE, nullptr);
+        return GST_PAD_PROBE_HANDLED;
+    }
+    static GstPadProbeReturn OnBuffer(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<LendingSink*>(data);
+        ++self->frames_;
+        if (GST_PAD_PROBE_INFO_BUFFER(info)->pool == self->pool_) ++self->lent_;
+        return GST_PAD_PROBE_OK;
+    }
+
+    GstElement* sink_;
+    GstBufferPool* pool_;
+    std::atomic<int> frames_{0};
+    std::atomic<int> lent_{0};
+};
+
+// With one output in use the picture is drawn straight into the buffers its sink lends, so no
+// frame is copied on its way to a display; with both in use the split hands each a frame.
+TEST_F(VideoSourceTest, TheOnlyOutputInUseHasThePictureDrawnInItsSinksBuffers) {
+    for (const bool both : {false, true}) {
+        auto source = VirtualVideoSource::Create("virtual-tv-lending");
+        ASSERT_TRUE(source);
+        LendingSink preview;
+        FrameCollector capture;
+        {
+            TestPipeline pipeline;
+            pipeline.Add(source->Element());
+            ASSERT_TRUE(pipeline.Link(source->PreviewPad(), preview.Sink()));
+            if (both) {
+                ASSERT_TRUE(pipeline.Link(source->CapturePad(), capture.Sink()));
+            }
+            ASSERT_TRUE(pipeline.Play());
+            pipeline.RunFor(500);
+            for (const auto& error : pipeline.Errors()) ADD_FAILURE() << error;
+            EXPECT_TRUE(pipeline.Stop());
+        }
+        EXPECT_GE(preview.Frames(), 8) << (both ? "both" : "preview alone");
+        if (both) {
+            EXPECT_GE(capture.Frames().size(), 8u);
+        } else {
+            EXPECT_EQ(preview.FramesInItsBuffers(), preview.Frames());
+        }
+    }
+}
 
 TEST_F(VideoSourceTest, CompressedCaptureIsDrawnAsI420OfItsSize) {
     ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::MJPG, 320, 240, 25, 1}));
