@@ -28,8 +28,9 @@ bool PadTemplateTakes(GstElement* element, const char* padName, const GstCaps* c
 
 // One output: [leaky queue ->] scale -> convert -> raw caps [-> jpegenc] -> output caps -> ghost
 // pad. The capture output runs on the picture's own thread; only the preview output has a
-// queue, a leaky one, so that a slow preview never holds up capture. Frames enter an output
-// only while something is connected to it, so an unused output converts nothing.
+// queue, a leaky one, so that a slow preview never holds up capture (used only while both are in
+// use). Frames enter an output only while something is connected to it, so an unused output
+// converts nothing.
 struct VirtualVideoSource::Branch {
     GstElement* head = nullptr;   // where the picture enters: the queue or the scaler
     GstPad* teePad = nullptr;     // the tee's output kept for this branch (owned)
@@ -69,17 +70,27 @@ struct VirtualVideoSource::Branch {
 
     bool InUse() const { return gst_pad_is_linked(ghost); }
 
-    // Links `upstream` (the picture or the tee's pad) to where this output begins.
-    bool Feed(GstPad* upstream) {
-        GstOwned<GstPad> entry(gst_element_get_static_pad(head, "sink"));
-        return gst_pad_link(upstream, entry.get()) == GST_PAD_LINK_OK;
+    // Links `upstream` (the picture or the tee's pad) to this output: through its queue while
+    // the picture is split, straight to the scaler when this output is the only one in use and
+    // so has no other output to hold up.
+    bool Feed(GstPad* upstream, bool alone) {
+        GstElement* entry = scale;
+        if (queue && !alone) {
+            if (!gst_element_link(queue, scale)) return false;
+            entry = queue;
+        }
+        GstOwned<GstPad> sink(gst_element_get_static_pad(entry, "sink"));
+        return gst_pad_link(upstream, sink.get()) == GST_PAD_LINK_OK;
     }
 
     void Unfeed() {
-        GstOwned<GstPad> entry(gst_element_get_static_pad(head, "sink"));
-        if (GstPad* peer = gst_pad_get_peer(entry.get())) {
-            gst_pad_unlink(peer, entry.get());
-            gst_object_unref(peer);
+        for (GstElement* entry : {queue, scale}) {
+            if (!entry) continue;
+            GstOwned<GstPad> sink(gst_element_get_static_pad(entry, "sink"));
+            if (GstPad* peer = gst_pad_get_peer(sink.get())) {
+                gst_pad_unlink(peer, sink.get());
+                gst_object_unref(peer);
+            }
         }
     }
 
@@ -161,9 +172,9 @@ bool VirtualVideoSource::Build(const char* name) {
 }
 
 // The picture goes straight into the one output in use, through nothing that holds its
-// buffers: a sink downstream then lends the picture its own buffers (a tee never passes such
-// an offer on, so every frame would be copied into the sink's). With both outputs in use, or
-// neither, the tee splits it.
+// buffers and on its own thread: a sink downstream then lends the picture its own buffers (a
+// tee never passes such an offer on, so every frame would be copied into the sink's). With both
+// outputs in use, or neither, the tee splits it and the preview takes its leaky queue.
 bool VirtualVideoSource::RouteThePicture() {
     GstOwned<GstPad> picture(gst_element_get_static_pad(gamma_, "src"));
     GstOwned<GstPad> teeSink(gst_element_get_static_pad(tee_, "sink"));
@@ -173,9 +184,10 @@ bool VirtualVideoSource::RouteThePicture() {
     }
     capture_->Unfeed();
     preview_->Unfeed();
-    if (capture_->InUse() != preview_->InUse()) return (capture_->InUse() ? capture_ : preview_)->Feed(picture.get());
-    return gst_pad_link(picture.get(), teeSink.get()) == GST_PAD_LINK_OK && preview_->Feed(preview_->teePad) &&
-           capture_->Feed(capture_->teePad);
+    if (capture_->InUse() != preview_->InUse())
+        return (capture_->InUse() ? capture_ : preview_)->Feed(picture.get(), true);
+    return gst_pad_link(picture.get(), teeSink.get()) == GST_PAD_LINK_OK && preview_->Feed(preview_->teePad, false) &&
+           capture_->Feed(capture_->teePad, false);
 }
 
 GstPad* VirtualVideoSource::CapturePad() const { return capture_->ghost; }

@@ -352,13 +352,15 @@ private:
 };
 
 // With one output in use the picture is drawn straight into the buffers its sink lends, so no
-// frame is copied on its way to a display; with both in use the split hands each a frame.
+// frame is copied on its way to a display, and no queue hands it to another thread; with both
+// in use the split hands each a frame and the preview's leaky queue keeps it from capture.
 TEST_F(VideoSourceTest, TheOnlyOutputInUseHasThePictureDrawnInItsSinksBuffers) {
     for (const bool both : {false, true}) {
         auto source = VirtualVideoSource::Create("virtual-tv-lending");
         ASSERT_TRUE(source);
         LendingSink preview;
         FrameCollector capture;
+        BufferCount queued(source->Element(), "preview-queue");
         {
             TestPipeline pipeline;
             pipeline.Add(source->Element());
@@ -374,8 +376,10 @@ TEST_F(VideoSourceTest, TheOnlyOutputInUseHasThePictureDrawnInItsSinksBuffers) {
         EXPECT_GE(preview.Frames(), 8) << (both ? "both" : "preview alone");
         if (both) {
             EXPECT_GE(capture.Frames().size(), 8u);
+            EXPECT_GE(queued.Count(), 8);
         } else {
             EXPECT_EQ(preview.FramesInItsBuffers(), preview.Frames());
+            EXPECT_EQ(queued.Count(), 0);
         }
     }
 }
