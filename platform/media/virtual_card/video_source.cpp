@@ -1,5 +1,6 @@
 #include "platform/media/virtual_card/video_source.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/media/device_lost.h"
@@ -149,8 +150,7 @@ bool VirtualVideoSource::Build(const char* name) {
     g_object_set(pattern_, "is-live", TRUE, "horizontal-speed", 4, nullptr);
     // Outlined letters with a drop shadow read on any picture; a shaded box behind them would
     // darken a part of every frame anew, most of the caption's cost.
-    g_object_set(overlay_, "shaded-background", FALSE, "draw-outline", TRUE, "draw-shadow", TRUE, "font-desc",
-                 "Sans Bold 28", nullptr);
+    g_object_set(overlay_, "shaded-background", FALSE, "draw-outline", TRUE, "draw-shadow", TRUE, nullptr);
     gst_util_set_object_arg(G_OBJECT(overlay_), "valignment", "top");
     gst_util_set_object_arg(G_OBJECT(overlay_), "halignment", "left");
     if (!gst_element_link_many(pattern_, sourceCaps_, overlay_, balance_, gamma_, nullptr)) return false;
@@ -219,8 +219,21 @@ bool VirtualVideoSource::SetPreviewFormat(const VideoFormat& format) {
 }
 
 bool VirtualVideoSource::ApplyFormats() {
-    SetFilterCaps(sourceCaps_, PictureCaps());
+    ShapeThePicture();
     return capture_->Apply(GST_BIN(bin_), captureFormat_) && preview_->Apply(GST_BIN(bin_), PreviewFormat());
+}
+
+// The picture's format, and the caption's size for it: the letters of a 640-pixel-wide picture,
+// smaller on a narrower one so the caption fits, never larger on a wider one (the letters are
+// blended into every frame, so their area is what the caption costs).
+void VirtualVideoSource::ShapeThePicture() {
+    GstCaps* caps = PictureCaps();
+    int width = 640;
+    gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &width);
+    SetFilterCaps(sourceCaps_, caps);
+    const int points = std::max(8, 28 * std::min(width, 640) / 640);
+    const std::string font = "Sans Bold " + std::to_string(points);
+    g_object_set(overlay_, "auto-resize", FALSE, "font-desc", font.c_str(), nullptr);
 }
 
 // The picture is made once, in the format of the output in use (the capture output when both
@@ -244,7 +257,7 @@ void VirtualVideoSource::OnOutputLinkChanged(GstPad*, GstPad*, gpointer self) {
     // Connections are made while stopped; the route and the format follow them for the next start.
     if (!source->Stopped()) return;
     source->RouteThePicture();
-    SetFilterCaps(source->sourceCaps_, source->PictureCaps());
+    source->ShapeThePicture();
 }
 
 void VirtualVideoSource::SetCaption(const std::string& text) { g_object_set(overlay_, "text", text.c_str(), nullptr); }

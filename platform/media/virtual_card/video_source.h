@@ -58,6 +58,7 @@ private:
     bool ApplyFormats();
     bool RouteThePicture();
     GstCaps* PictureCaps() const;
+    void ShapeThePicture();
     // "linked"/"unlinked" of an output: the picture's format follows what is connected.
     static void OnOutputLinkChanged(GstPad* output, GstPad* peer, gpointer self);
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "tests/platform/media/pipeline_harness.h"
@@ -93,6 +94,40 @@ TEST_F(VideoSourceTest, ChannelCaptionChangesThePicture) {
     for (int i = 320 * 80; i < 320 * 150; ++i) lowerDiffs += one[i] != twelve[i];
     EXPECT_GT(captionDiffs, 50);
     EXPECT_EQ(lowerDiffs, 0);
+}
+
+// Luma samples (I420's first plane) a caption changes in the first frame at `format`, counted in
+// the top third where the caption sits (the pattern's bottom band holds noise).
+int CaptionLumaSamples(VirtualVideoSource& source, const VideoFormat& format,
+                       const std::function<std::vector<std::uint8_t>()>& firstFrame) {
+    EXPECT_TRUE(source.SetCaptureFormat(format));
+    source.SetCaption("");
+    const auto bare = firstFrame();
+    source.SetCaption(ChannelCaption(12, 193250000));
+    const auto captioned = firstFrame();
+    const std::size_t luma = static_cast<std::size_t>(format.width) * static_cast<std::size_t>(format.height / 3);
+    EXPECT_GE(bare.size(), luma);
+    EXPECT_EQ(bare.size(), captioned.size());
+    if (bare.size() < luma || bare.size() != captioned.size()) return -1;
+    int changed = 0;
+    for (std::size_t i = 0; i < luma; ++i) changed += bare[i] != captioned[i];
+    return changed;
+}
+
+// The caption keeps the size it has on a 640-pixel-wide picture on wider ones (its letters are
+// blended into every frame, so a caption grown with the picture would cost four times as much
+// at 1280x720), and shrinks on narrower ones so it still fits.
+TEST_F(VideoSourceTest, TheCaptionKeepsItsSizeOnWidePicturesAndShrinksOnNarrowOnes) {
+    const auto first = [this] { return FirstFrame(); };
+    const int standard = CaptionLumaSamples(*source_, {VideoEncoding::I420, 640, 480, 30, 1}, first);
+    const int wide = CaptionLumaSamples(*source_, {VideoEncoding::I420, 1280, 720, 30, 1}, first);
+    const int narrow = CaptionLumaSamples(*source_, {VideoEncoding::I420, 320, 240, 30, 1}, first);
+    std::printf("caption luma samples: 320 wide %d, 640 wide %d, 1280 wide %d\n", narrow, standard, wide);
+    ASSERT_GT(standard, 500);
+    EXPECT_LT(wide, standard * 3 / 2);
+    EXPECT_GT(wide, standard * 2 / 3);
+    EXPECT_GT(narrow, 100);
+    EXPECT_LT(narrow, standard * 2 / 3);
 }
 
 TEST_F(VideoSourceTest, PatternMovesFromFrameToFrame) {
