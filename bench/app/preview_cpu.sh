@@ -96,12 +96,14 @@ resize_pane() {
     window_size "$pane"
 }
 
+# The registry is made with the environment the program gets: plug-ins that watch HOME or XDG
+# paths (frei0r, LADSPA) would otherwise be scanned again when the program starts.
 export GST_REGISTRY="$work/gst-registry.bin"
-gst-inspect-1.0 >/dev/null 2>&1
-
-# The program, with a fresh configuration.
 mkdir -p "$work/home" "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
+env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" gst-inspect-1.0 >/dev/null 2>&1
+
+# The program, with a fresh configuration.
 start=$(now_ns)
 env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
     QUILLDECK_HIDE_REAL_DEVICES=1 QT_QPA_PLATFORM=xcb "$PROGRAM" >"$work/program.log" 2>&1 &
@@ -124,12 +126,12 @@ pipeline=$!
 pipeline_cpu=$(steady_cpu "$pipeline")
 stop "$pipeline"
 
-# The same work as the program's preview done by one pipeline: the card's picture (YUY2 colour
-# bars moving, its caption) converted for the X window as the renderer does, and its tone into a
-# sink that discards it. program / this = what the graph itself costs on top of the elements.
+# The same work as the program's preview done by one pipeline: the card's picture (colour bars
+# moving, drawn in the X window's BGRx, with its caption) shown as the renderer does, and its tone
+# into a sink that discards it. program / this = what the graph itself costs on top of the elements.
 gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte horizontal-speed=4 ! \
-    video/x-raw,format=YUY2,width=640,height=480,framerate=30000/1001 ! \
-    textoverlay text="CH 1  91.250 MHz" shaded-background=true font-desc="Sans Bold 28" valignment=top halignment=left ! \
+    video/x-raw,format=BGRx,width=640,height=480,framerate=30000/1001 ! \
+    textoverlay text="CH 1  91.250 MHz" font-desc="Sans Bold 28" valignment=top halignment=left ! \
     videoconvert chroma-mode=none dither=none ! ximagesink \
     audiotestsrc is-live=true wave=sine-table samplesperbuffer=480 volume=0.4 ! \
     audio/x-raw,format=S16LE,rate=48000,channels=2 ! fakesink sync=true \

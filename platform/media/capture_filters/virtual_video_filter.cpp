@@ -17,14 +17,13 @@
 namespace media {
 namespace {
 
-std::vector<GstCaps*> VideoCapabilityCaps() {
+std::vector<GstCaps*> CapsOf(const std::vector<VideoFormat>& formats) {
     std::vector<GstCaps*> caps;
-    for (const VideoFormat& f : VideoCapabilities()) caps.push_back(VideoCapsFor(f));
+    for (const VideoFormat& f : formats) caps.push_back(VideoCapsFor(f));
     return caps;
 }
 
-int IndexOf(const VideoFormat& format) {
-    const auto& list = VideoCapabilities();
+int IndexIn(const std::vector<VideoFormat>& list, const VideoFormat& format) {
     for (std::size_t i = 0; i < list.size(); ++i)
         if (list[i] == format) return static_cast<int>(i);
     return 0;
@@ -43,10 +42,10 @@ public:
         capture.pad = src->CapturePad();
         capture.gate = std::shared_ptr<FrameGate>(source_, &src->Gate());
         capture.formats = std::make_unique<PinFormats>(
-            VideoCapabilityCaps(), IndexOf(src->CaptureFormat()),
+            CapsOf(VideoCapabilities()), IndexIn(VideoCapabilities(), src->CaptureFormat()),
             [this, src](int index, GstCaps*) {
                 if (!src->SetCaptureFormat(VideoCapabilities()[static_cast<std::size_t>(index)])) return E_FAIL;
-                preview_->Formats()->SetCurrentIndex(IndexOf(src->PreviewFormat()));
+                preview_->Formats()->SetCurrentIndex(IndexIn(PreviewCapabilities(), src->PreviewFormat()));
                 return S_OK;
             },
             AnalogVideo_NTSC_M_J);
@@ -56,11 +55,12 @@ public:
         preview.name = u"Preview";
         preview.category = PIN_CATEGORY_PREVIEW;
         preview.pad = src->PreviewPad();
+        // RGB32 first: a renderer that takes it draws the card's frames with no conversion.
         preview.formats = std::make_unique<PinFormats>(
-            VideoCapabilityCaps(), IndexOf(src->PreviewFormat()),
+            CapsOf(PreviewCapabilities()), IndexIn(PreviewCapabilities(), src->PreviewFormat()),
             [src](int index, GstCaps*) {
                 // The preview shows the captured frames: it runs at the capture pin's rate.
-                const VideoFormat& f = VideoCapabilities()[static_cast<std::size_t>(index)];
+                const VideoFormat& f = PreviewCapabilities()[static_cast<std::size_t>(index)];
                 const VideoFormat& c = src->CaptureFormat();
                 if (f.fpsNumerator != c.fpsNumerator || f.fpsDenominator != c.fpsDenominator)
                     return VFW_E_INVALIDMEDIATYPE;

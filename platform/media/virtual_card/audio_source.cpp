@@ -4,6 +4,7 @@
 #include "platform/media/gst_helpers.h"
 #include "platform/media/virtual_card/card_caps.h"
 #include "platform/media/virtual_card/gate_probe.h"
+#include "platform/media/virtual_card/tone_element.h"
 
 namespace media {
 
@@ -24,13 +25,11 @@ VirtualAudioSource::~VirtualAudioSource() {
 bool VirtualAudioSource::Build(const char* name) {
     bin_ = gst_bin_new(name);
     gst_object_ref_sink(bin_);
-    tone_ = MakeElement("audiotestsrc", "tone");
+    // 10 ms buffers at 48 kHz: short enough for a capture latency like a sound card's.
+    tone_ = MakeToneElement("tone", 480);
     caps_ = MakeElement("capsfilter", "capture-caps");
     if (!AddElements(GST_BIN(bin_), {tone_, caps_})) return false;
-    // 10 ms buffers at 48 kHz: short enough for a capture latency like a sound card's.
-    g_object_set(tone_, "is-live", TRUE, "volume", kToneVolume, "samplesperbuffer", 480, nullptr);
-    // The tone from a sine table: the same pitch for half the work of a sine per sample.
-    gst_util_set_object_arg(G_OBJECT(tone_), "wave", "sine-table");
+    g_object_set(tone_, "volume", kToneVolume, nullptr);
     SetToneFrequency(ToneFrequencyForChannel(1));
     if (!gst_element_link(tone_, caps_)) return false;
     SetFilterCaps(caps_, AudioCapsFor(format_));
@@ -58,7 +57,7 @@ double VirtualAudioSource::ToneFrequency() const {
     return hertz;
 }
 
-// audiotestsrc has no mute switch: silence is its volume at zero.
+// Silence while muted is the tone at volume zero.
 void VirtualAudioSource::SetMuted(bool muted) { g_object_set(tone_, "volume", muted ? 0.0 : kToneVolume, nullptr); }
 
 bool VirtualAudioSource::Muted() const {

@@ -1,5 +1,5 @@
 // The virtual TV card's sound: a live sine tone whose pitch follows the tuned channel, as a
-// GstBin with one output pad, "capture" (16-bit PCM).
+// GstBin with one output pad, "capture" (16-bit PCM), made by the tone element.
 #pragma once
 
 #include "platform/media/gst.h"

@@ -7,6 +7,7 @@ const char* RawFormatName(VideoEncoding encoding) {
     switch (encoding) {
         case VideoEncoding::YUY2: return "YUY2";
         case VideoEncoding::RGB24: return "BGR";
+        case VideoEncoding::RGB32: return "BGRx";
         case VideoEncoding::I420:
         case VideoEncoding::MJPG: break;
     }

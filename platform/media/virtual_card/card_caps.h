@@ -7,7 +7,8 @@
 
 namespace media {
 
-// The caps a pin carries in `format` (RGB24 is GStreamer's "BGR": bytes B, G, R).
+// The caps a pin carries in `format` (RGB24 is GStreamer's "BGR": bytes B, G, R; RGB32 its
+// "BGRx").
 GstCaps* VideoCapsFor(const VideoFormat& format);
 // Raw I420 of the same size and rate: what the picture stages work on.
 GstCaps* ProcessingCapsFor(const VideoFormat& format);

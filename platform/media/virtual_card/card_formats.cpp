@@ -10,32 +10,52 @@ REFERENCE_TIME VideoFormat::FrameDuration() const {
     return (num + fpsNumerator / 2) / fpsNumerator;
 }
 
+namespace {
+
+// Every size and rate of the card in one encoding, in the order the lists hand them out.
+void AddEverySizeAndRate(VideoEncoding encoding, std::vector<VideoFormat>* out) {
+    struct Size {
+        int w, h;
+    };
+    struct Rate {
+        int n, d;
+    };
+    constexpr Size kSizes[] = {{640, 480}, {320, 240}, {352, 240}, {352, 288}, {720, 480},
+                               {720, 576}, {800, 600}, {1024, 768}, {1280, 720}, {1920, 1080}};
+    constexpr Rate kRates[] = {{30000, 1001}, {30, 1}, {25, 1}};
+    for (Size s : kSizes)
+        for (Rate r : kRates) out->push_back({encoding, s.w, s.h, r.n, r.d});
+}
+
+bool Contains(const std::vector<VideoFormat>& list, const VideoFormat& format) {
+    return std::find(list.begin(), list.end(), format) != list.end();
+}
+
+}  // namespace
+
 const std::vector<VideoFormat>& VideoCapabilities() {
     static const std::vector<VideoFormat> list = [] {
-        struct Size {
-            int w, h;
-        };
-        struct Rate {
-            int n, d;
-        };
-        constexpr Size kSizes[] = {{640, 480}, {320, 240}, {352, 240}, {352, 288}, {720, 480},
-                                   {720, 576}, {800, 600}, {1024, 768}, {1280, 720}, {1920, 1080}};
-        constexpr Rate kRates[] = {{30000, 1001}, {30, 1}, {25, 1}};
-        constexpr VideoEncoding kEncodings[] = {VideoEncoding::YUY2, VideoEncoding::I420, VideoEncoding::RGB24,
-                                                VideoEncoding::MJPG};
         std::vector<VideoFormat> out;
-        for (VideoEncoding e : kEncodings)
-            for (Size s : kSizes)
-                for (Rate r : kRates) out.push_back({e, s.w, s.h, r.n, r.d});
+        for (VideoEncoding e : {VideoEncoding::YUY2, VideoEncoding::I420, VideoEncoding::RGB24, VideoEncoding::MJPG})
+            AddEverySizeAndRate(e, &out);
         return out;
     }();
     return list;
 }
 
-bool IsVideoCapability(const VideoFormat& format) {
-    const auto& caps = VideoCapabilities();
-    return std::find(caps.begin(), caps.end(), format) != caps.end();
+bool IsVideoCapability(const VideoFormat& format) { return Contains(VideoCapabilities(), format); }
+
+const std::vector<VideoFormat>& PreviewCapabilities() {
+    static const std::vector<VideoFormat> list = [] {
+        std::vector<VideoFormat> out;
+        AddEverySizeAndRate(VideoEncoding::RGB32, &out);
+        out.insert(out.end(), VideoCapabilities().begin(), VideoCapabilities().end());
+        return out;
+    }();
+    return list;
 }
+
+bool IsPreviewCapability(const VideoFormat& format) { return Contains(PreviewCapabilities(), format); }
 
 const std::vector<AudioFormat>& AudioCapabilities() {
     static const std::vector<AudioFormat> list = {{48000, 2, 16}, {48000, 1, 16}, {44100, 2, 16}, {44100, 1, 16}};

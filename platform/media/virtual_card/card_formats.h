@@ -8,7 +8,7 @@
 
 namespace media {
 
-enum class VideoEncoding { YUY2, I420, RGB24, MJPG };
+enum class VideoEncoding { YUY2, I420, RGB24, MJPG, RGB32 };
 
 struct VideoFormat {
     VideoEncoding encoding = VideoEncoding::YUY2;
@@ -35,6 +35,12 @@ enum class DvSystem { NTSC, PAL };
 // first entry is the default (640x480 YUY2 at 29.97 fps).
 const std::vector<VideoFormat>& VideoCapabilities();
 bool IsVideoCapability(const VideoFormat& format);
+
+// What the preview output offers: RGB32 at every size and rate first, as a display takes it
+// without conversion, then every capture capability; the first entry is the default (640x480
+// RGB32 at 29.97 fps).
+const std::vector<VideoFormat>& PreviewCapabilities();
+bool IsPreviewCapability(const VideoFormat& format);
 
 // 16-bit PCM at 48000 and 44100 Hz, stereo and mono; the first entry is the default.
 const std::vector<AudioFormat>& AudioCapabilities();

@@ -1,5 +1,6 @@
 #include "platform/media/virtual_card/video_source.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/media/device_lost.h"
@@ -28,9 +29,12 @@ bool PadTemplateTakes(GstElement* element, const char* padName, const GstCaps* c
 
 // One output: [leaky queue ->] scale -> convert -> raw caps [-> jpegenc] -> output caps -> ghost
 // pad. The capture output runs on the picture's own thread; only the preview output has a
-// queue, a leaky one, so that a slow preview never holds up capture. Frames enter an output
-// only while something is connected to it, so an unused output converts nothing.
+// queue, a leaky one, so that a slow preview never holds up capture (used only while both are in
+// use). Frames enter an output only while something is connected to it, so an unused output
+// converts nothing.
 struct VirtualVideoSource::Branch {
+    GstElement* head = nullptr;   // where the picture enters: the queue or the scaler
+    GstPad* teePad = nullptr;     // the tee's output kept for this branch (owned)
     GstElement* queue = nullptr;  // the preview output's only
     GstElement* scale = nullptr;
     GstElement* convert = nullptr;
@@ -45,7 +49,7 @@ struct VirtualVideoSource::Branch {
         rawCaps = MakeElement("capsfilter", (name + "-raw").c_str());
         outCaps = MakeElement("capsfilter", (name + "-caps").c_str());
         if (!AddElements(bin, {scale, convert, rawCaps, outCaps})) return false;
-        GstElement* head = scale;
+        head = scale;
         if (leaky) {
             queue = MakeElement("queue", (name + "-queue").c_str());
             if (!AddElements(bin, {queue})) return false;
@@ -55,14 +59,40 @@ struct VirtualVideoSource::Branch {
             if (!gst_element_link(queue, scale)) return false;
             head = queue;
         }
-        if (!gst_element_link_many(tee, head, nullptr) || !gst_element_link_many(scale, convert, rawCaps, outCaps, nullptr))
-            return false;
+        teePad = gst_element_request_pad_simple(tee, "src_%u");
+        if (!teePad || !gst_element_link_many(scale, convert, rawCaps, outCaps, nullptr)) return false;
         GstOwned<GstPad> out(gst_element_get_static_pad(outCaps, "src"));
         ghost = ExposeOutput(bin, out.get(), name.c_str());
         GstOwned<GstPad> entry(gst_element_get_static_pad(head, "sink"));
         gst_pad_add_probe(entry.get(), static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
                           DropWhileOutputUnused, ghost, nullptr);
         return true;
+    }
+
+    bool InUse() const { return gst_pad_is_linked(ghost); }
+
+    // Links `upstream` (the picture or the tee's pad) to this output: through its queue while
+    // the picture is split, straight to the scaler when this output is the only one in use and
+    // so has no other output to hold up.
+    bool Feed(GstPad* upstream, bool alone) {
+        GstElement* entry = scale;
+        if (queue && !alone) {
+            if (!gst_element_link(queue, scale)) return false;
+            entry = queue;
+        }
+        GstOwned<GstPad> sink(gst_element_get_static_pad(entry, "sink"));
+        return gst_pad_link(upstream, sink.get()) == GST_PAD_LINK_OK;
+    }
+
+    void Unfeed() {
+        for (GstElement* entry : {queue, scale}) {
+            if (!entry) continue;
+            GstOwned<GstPad> sink(gst_element_get_static_pad(entry, "sink"));
+            if (GstPad* peer = gst_pad_get_peer(sink.get())) {
+                gst_pad_unlink(peer, sink.get());
+                gst_object_unref(peer);
+            }
+        }
     }
 
     bool Apply(GstBin* bin, const VideoFormat& format) {
@@ -95,8 +125,11 @@ std::unique_ptr<VirtualVideoSource> VirtualVideoSource::Create(const char* name)
 }
 
 VirtualVideoSource::~VirtualVideoSource() {
-    for (const std::unique_ptr<Branch>* branch : {&capture_, &preview_})
-        if (*branch && (*branch)->ghost) g_signal_handlers_disconnect_by_data((*branch)->ghost, this);
+    for (const std::unique_ptr<Branch>* branch : {&capture_, &preview_}) {
+        if (!*branch) continue;
+        if ((*branch)->ghost) g_signal_handlers_disconnect_by_data((*branch)->ghost, this);
+        if ((*branch)->teePad) gst_object_unref((*branch)->teePad);
+    }
     if (bin_) gst_object_unref(bin_);
 }
 
@@ -110,17 +143,20 @@ bool VirtualVideoSource::Build(const char* name) {
     overlay_ = MakeElement("textoverlay", "caption");
     balance_ = MakeElement("videobalance", "balance");
     gamma_ = MakeElement("gamma", "gamma");
-    GstElement* tee = MakeElement("tee", "split");
+    tee_ = MakeElement("tee", "split");
+    GstElement* tee = tee_;
     if (!AddElements(bin, {pattern_, sourceCaps_, overlay_, balance_, gamma_, tee})) return false;
     // A scrolling colour-bar picture, so a preview visibly moves.
     g_object_set(pattern_, "is-live", TRUE, "horizontal-speed", 4, nullptr);
-    g_object_set(overlay_, "shaded-background", TRUE, "font-desc", "Sans Bold 28", nullptr);
+    // Outlined letters with a drop shadow read on any picture; a shaded box behind them would
+    // darken a part of every frame anew, most of the caption's cost.
+    g_object_set(overlay_, "shaded-background", FALSE, "draw-outline", TRUE, "draw-shadow", TRUE, nullptr);
     gst_util_set_object_arg(G_OBJECT(overlay_), "valignment", "top");
     gst_util_set_object_arg(G_OBJECT(overlay_), "halignment", "left");
-    if (!gst_element_link_many(pattern_, sourceCaps_, overlay_, balance_, gamma_, tee, nullptr)) return false;
+    if (!gst_element_link_many(pattern_, sourceCaps_, overlay_, balance_, gamma_, nullptr)) return false;
 
-    GstOwned<GstPad> teeSink(gst_element_get_static_pad(tee, "sink"));
-    AttachFrameGate(teeSink.get(), gate_, Numbering::Frames);
+    GstOwned<GstPad> picture(gst_element_get_static_pad(gamma_, "src"));
+    AttachFrameGate(picture.get(), gate_, Numbering::Frames);
 
     capture_ = std::make_unique<Branch>();
     preview_ = std::make_unique<Branch>();
@@ -132,7 +168,26 @@ bool VirtualVideoSource::Build(const char* name) {
         g_signal_connect(output, "unlinked", G_CALLBACK(&VirtualVideoSource::OnOutputLinkChanged), this);
     }
     SetCaption(ChannelCaption(1));
-    return ApplyFormats();
+    return RouteThePicture() && ApplyFormats();
+}
+
+// The picture goes straight into the one output in use, through nothing that holds its
+// buffers and on its own thread: a sink downstream then lends the picture its own buffers (a
+// tee never passes such an offer on, so every frame would be copied into the sink's). With both
+// outputs in use, or neither, the tee splits it and the preview takes its leaky queue.
+bool VirtualVideoSource::RouteThePicture() {
+    GstOwned<GstPad> picture(gst_element_get_static_pad(gamma_, "src"));
+    GstOwned<GstPad> teeSink(gst_element_get_static_pad(tee_, "sink"));
+    if (GstPad* peer = gst_pad_get_peer(picture.get())) {
+        gst_pad_unlink(picture.get(), peer);
+        gst_object_unref(peer);
+    }
+    capture_->Unfeed();
+    preview_->Unfeed();
+    if (capture_->InUse() != preview_->InUse())
+        return (capture_->InUse() ? capture_ : preview_)->Feed(picture.get(), true);
+    return gst_pad_link(picture.get(), teeSink.get()) == GST_PAD_LINK_OK && preview_->Feed(preview_->teePad, false) &&
+           capture_->Feed(capture_->teePad, false);
 }
 
 GstPad* VirtualVideoSource::CapturePad() const { return capture_->ghost; }
@@ -158,14 +213,27 @@ bool VirtualVideoSource::SetCaptureFormat(const VideoFormat& format) {
 }
 
 bool VirtualVideoSource::SetPreviewFormat(const VideoFormat& format) {
-    if (!IsVideoCapability(format) || !Stopped()) return false;
+    if (!IsPreviewCapability(format) || !Stopped()) return false;
     previewFormat_ = format;
     return ApplyFormats();
 }
 
 bool VirtualVideoSource::ApplyFormats() {
-    SetFilterCaps(sourceCaps_, PictureCaps());
+    ShapeThePicture();
     return capture_->Apply(GST_BIN(bin_), captureFormat_) && preview_->Apply(GST_BIN(bin_), PreviewFormat());
+}
+
+// The picture's format, and the caption's size for it: the letters of a 640-pixel-wide picture,
+// smaller on a narrower one so the caption fits, never larger on a wider one (the letters are
+// blended into every frame, so their area is what the caption costs).
+void VirtualVideoSource::ShapeThePicture() {
+    GstCaps* caps = PictureCaps();
+    int width = 640;
+    gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &width);
+    SetFilterCaps(sourceCaps_, caps);
+    const int points = std::max(8, 28 * std::min(width, 640) / 640);
+    const std::string font = "Sans Bold " + std::to_string(points);
+    g_object_set(overlay_, "auto-resize", FALSE, "font-desc", font.c_str(), nullptr);
 }
 
 // The picture is made once, in the format of the output in use (the capture output when both
@@ -186,8 +254,10 @@ GstCaps* VirtualVideoSource::PictureCaps() const {
 
 void VirtualVideoSource::OnOutputLinkChanged(GstPad*, GstPad*, gpointer self) {
     auto* source = static_cast<VirtualVideoSource*>(self);
-    // Connections are made while stopped; the format follows them for the next start.
-    if (source->Stopped()) SetFilterCaps(source->sourceCaps_, source->PictureCaps());
+    // Connections are made while stopped; the route and the format follow them for the next start.
+    if (!source->Stopped()) return;
+    source->RouteThePicture();
+    source->ShapeThePicture();
 }
 
 void VirtualVideoSource::SetCaption(const std::string& text) { g_object_set(overlay_, "text", text.c_str(), nullptr); }

@@ -1,8 +1,9 @@
 // The virtual TV card's picture: a live, moving test pattern that shows the tuned channel
 // and the proc amp's effect, as a GstBin with two output pads, "capture" and "preview".
-// The picture is drawn once, in the format of the output in use, and a tee splits it; an
-// output converts only when its own format differs and only while something is connected to
-// it. The preview branch is leaky, so it never holds up capture.
+// The picture is drawn once, in the format of the output in use, and goes straight into that
+// output, or through a tee when both are in use; an output converts only when its own format
+// differs and only while something is connected to it. The preview branch is leaky, so it never
+// holds up capture.
 #pragma once
 
 #include "platform/media/gst.h"
@@ -32,7 +33,8 @@ public:
     GstPad* PreviewPad() const;
 
     // Formats change only while the bin is stopped (READY or NULL); false otherwise or for a
-    // format that is not one of the capabilities. The preview runs at the capture pin's rate.
+    // format that is not one of the output's capabilities (the preview's add RGB32). The preview
+    // runs at the capture pin's rate.
     bool SetCaptureFormat(const VideoFormat& format);
     bool SetPreviewFormat(const VideoFormat& format);
     const VideoFormat& CaptureFormat() const { return captureFormat_; }
@@ -54,7 +56,9 @@ private:
     bool Build(const char* name);
     bool Stopped() const;
     bool ApplyFormats();
+    bool RouteThePicture();
     GstCaps* PictureCaps() const;
+    void ShapeThePicture();
     // "linked"/"unlinked" of an output: the picture's format follows what is connected.
     static void OnOutputLinkChanged(GstPad* output, GstPad* peer, gpointer self);
 
@@ -64,10 +68,11 @@ private:
     GstElement* overlay_ = nullptr;
     GstElement* balance_ = nullptr;
     GstElement* gamma_ = nullptr;
+    GstElement* tee_ = nullptr;
     std::unique_ptr<Branch> capture_;
     std::unique_ptr<Branch> preview_;
     VideoFormat captureFormat_ = VideoCapabilities().front();
-    VideoFormat previewFormat_ = VideoCapabilities().front();
+    VideoFormat previewFormat_ = PreviewCapabilities().front();
     std::shared_ptr<FrameGate> gate_ = std::make_shared<FrameGate>();
 };
 

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <numbers>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/media/gst_helpers.h"
 #include "tests/platform/media/pipeline_harness.h"
 
 namespace media {
@@ -81,6 +85,63 @@ TEST_F(AudioSourceTest, DefaultIsLiveStereo48kWithContiguousSampleOffsets) {
         EXPECT_GT(buffers[i].pts, buffers[i - 1].pts);
     }
     EXPECT_LE(buffers.size(), 60u) << "a live source must not run faster than real time";
+}
+
+// Every sample of a recording against the tone it should be: kToneVolume of full scale, the
+// set pitch, phase 0 at the first sample, both channels alike; so the tone runs on unbroken
+// across buffers and across the repeats of its precomputed cycle.
+TEST_F(AudioSourceTest, TheToneIsOneUnbrokenSineAcrossBuffersAndCycles) {
+    for (const AudioFormat format : {AudioFormat{48000, 2, 16}, AudioFormat{44100, 1, 16}}) {
+        ASSERT_TRUE(source_->SetFormat(format));
+        source_->SetToneFrequency(ToneFrequencyForChannel(7));  // 475 Hz: a cycle of 96 ms at 48 kHz
+        const auto buffers = Record(400);
+        ASSERT_GE(buffers.size(), 20u);
+        ASSERT_EQ(buffers.front().offset, 0u);
+        const double hertz = ToneFrequencyForChannel(7);
+        int worst = 0;
+        std::size_t checked = 0;
+        for (const auto& b : buffers) {
+            ASSERT_FALSE(b.data.empty());
+            const std::size_t frames = b.data.size() / (2u * static_cast<std::size_t>(format.channels));
+            for (std::size_t i = 0; i < frames; ++i) {
+                const double n = static_cast<double>(b.offset + i);
+                const double want = 0.4 * 32767.0 * std::sin(2.0 * std::numbers::pi * hertz * n / format.sampleRate);
+                for (int c = 0; c < format.channels; ++c) {
+                    std::int16_t got = 0;
+                    std::memcpy(&got, b.data.data() + (i * static_cast<std::size_t>(format.channels) + static_cast<std::size_t>(c)) * 2, 2);
+                    worst = std::max(worst, static_cast<int>(std::lround(std::abs(got - want))));
+                }
+                ++checked;
+            }
+        }
+        EXPECT_LE(worst, 1) << format.sampleRate << " Hz";
+        EXPECT_GT(checked, static_cast<std::size_t>(format.sampleRate) / 4);
+    }
+}
+
+// The tone's buffers are views into one block of samples computed once, not filled anew.
+TEST_F(AudioSourceTest, BuffersShareTheSamplesOfOneCycle) {
+    struct Seen {
+        std::mutex mutex;
+        std::vector<GstMemory*> parents;  // compared by address only
+    } seen;
+    GstOwned<GstPad> out(gst_element_get_static_pad(source_->Element(), "capture"));
+    gst_pad_add_probe(
+        out.get(), GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            auto* s = static_cast<Seen*>(data);
+            GstMemory* memory = gst_buffer_peek_memory(GST_PAD_PROBE_INFO_BUFFER(info), 0);
+            std::lock_guard lock(s->mutex);
+            // A view shares the block it was cut from: its memory has that block as parent.
+            s->parents.push_back(memory->parent);
+            return GST_PAD_PROBE_OK;
+        },
+        &seen, nullptr);
+    Record(300);
+    std::lock_guard lock(seen.mutex);
+    ASSERT_GE(seen.parents.size(), 10u);
+    EXPECT_NE(seen.parents.front(), nullptr);
+    for (GstMemory* parent : seen.parents) EXPECT_EQ(parent, seen.parents.front());
 }
 
 TEST_F(AudioSourceTest, FormatMustBeACapability) {

@@ -144,6 +144,17 @@ TEST(ProcAmpState, PictureFollowsTheControls) {
     EXPECT_DOUBLE_EQ(amp.Picture().saturation, 0.0) << "colour off shows grey";
 }
 
+// The preview adds RGB32, first, to everything the capture output offers; capture never gets it.
+TEST(CardFormats, ThePreviewListPutsRgb32FirstAndKeepsEveryCaptureFormat) {
+    const auto& preview = PreviewCapabilities();
+    EXPECT_EQ(preview.front(), (VideoFormat{VideoEncoding::RGB32, 640, 480, 30000, 1001}));
+    EXPECT_EQ(preview.size(), VideoCapabilities().size() + 30u);
+    for (const VideoFormat& f : VideoCapabilities()) EXPECT_TRUE(IsPreviewCapability(f));
+    EXPECT_TRUE(IsPreviewCapability({VideoEncoding::RGB32, 1280, 720, 25, 1}));
+    EXPECT_FALSE(IsVideoCapability({VideoEncoding::RGB32, 640, 480, 30000, 1001}));
+    EXPECT_FALSE(IsPreviewCapability({VideoEncoding::RGB32, 641, 480, 30, 1}));
+}
+
 TEST(CardFormats, CapabilityListCoversSizesEncodingsAndRates) {
     const auto& caps = VideoCapabilities();
     EXPECT_EQ(caps.front(), (VideoFormat{VideoEncoding::YUY2, 640, 480, 30000, 1001}));

@@ -1,11 +1,13 @@
 #include "platform/media/virtual_card/video_source.h"
 
 #include <gst/base/gstbasetransform.h>
+#include <gst/video/gstvideopool.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "tests/platform/media/pipeline_harness.h"
@@ -92,6 +94,40 @@ TEST_F(VideoSourceTest, ChannelCaptionChangesThePicture) {
     for (int i = 320 * 80; i < 320 * 150; ++i) lowerDiffs += one[i] != twelve[i];
     EXPECT_GT(captionDiffs, 50);
     EXPECT_EQ(lowerDiffs, 0);
+}
+
+// Luma samples (I420's first plane) a caption changes in the first frame at `format`, counted in
+// the top third where the caption sits (the pattern's bottom band holds noise).
+int CaptionLumaSamples(VirtualVideoSource& source, const VideoFormat& format,
+                       const std::function<std::vector<std::uint8_t>()>& firstFrame) {
+    EXPECT_TRUE(source.SetCaptureFormat(format));
+    source.SetCaption("");
+    const auto bare = firstFrame();
+    source.SetCaption(ChannelCaption(12, 193250000));
+    const auto captioned = firstFrame();
+    const std::size_t luma = static_cast<std::size_t>(format.width) * static_cast<std::size_t>(format.height / 3);
+    EXPECT_GE(bare.size(), luma);
+    EXPECT_EQ(bare.size(), captioned.size());
+    if (bare.size() < luma || bare.size() != captioned.size()) return -1;
+    int changed = 0;
+    for (std::size_t i = 0; i < luma; ++i) changed += bare[i] != captioned[i];
+    return changed;
+}
+
+// The caption keeps the size it has on a 640-pixel-wide picture on wider ones (its letters are
+// blended into every frame, so a caption grown with the picture would cost four times as much
+// at 1280x720), and shrinks on narrower ones so it still fits.
+TEST_F(VideoSourceTest, TheCaptionKeepsItsSizeOnWidePicturesAndShrinksOnNarrowOnes) {
+    const auto first = [this] { return FirstFrame(); };
+    const int standard = CaptionLumaSamples(*source_, {VideoEncoding::I420, 640, 480, 30, 1}, first);
+    const int wide = CaptionLumaSamples(*source_, {VideoEncoding::I420, 1280, 720, 30, 1}, first);
+    const int narrow = CaptionLumaSamples(*source_, {VideoEncoding::I420, 320, 240, 30, 1}, first);
+    std::printf("caption luma samples: 320 wide %d, 640 wide %d, 1280 wide %d\n", narrow, standard, wide);
+    ASSERT_GT(standard, 500);
+    EXPECT_LT(wide, standard * 3 / 2);
+    EXPECT_GT(wide, standard * 2 / 3);
+    EXPECT_GT(narrow, 100);
+    EXPECT_LT(narrow, standard * 2 / 3);
 }
 
 TEST_F(VideoSourceTest, PatternMovesFromFrameToFrame) {
@@ -243,10 +279,10 @@ struct PictureFormat {
     int width = 0;
 };
 
-// The format the running picture is made in, before it splits into the outputs.
+// The format the running picture is made in, before it goes into the outputs.
 PictureFormat PictureMadeIn(GstElement* bin) {
     PictureFormat made;
-    GstPad* teeSink = gst_element_get_static_pad(Child(bin, "split"), "sink");
+    GstPad* teeSink = gst_element_get_static_pad(Child(bin, "gamma"), "src");
     if (GstCaps* caps = gst_pad_get_current_caps(teeSink)) {
         const GstStructure* s = gst_caps_get_structure(caps, 0);
         if (const char* format = gst_structure_get_string(s, "format")) made.format = format;
@@ -301,6 +337,87 @@ INSTANTIATE_TEST_SUITE_P(VirtualCard, OutputInUseTest,
                          ::testing::Values(OutputInUse{"capture", "preview", "YUY2", 640},
                                            OutputInUse{"preview", "capture", "BGR", 320}),
                          [](const auto& run) { return std::string(run.param.name); });
+
+// A sink that lends its own buffers, as a display sink does (its answer to the allocation
+// query offers a pool), and counts the frames that arrive in them.
+class LendingSink {
+public:
+    LendingSink() : sink_(gst_element_factory_make("fakesink", nullptr)), pool_(gst_video_buffer_pool_new()) {
+        g_object_set(sink_, "sync", FALSE, nullptr);
+        GstPad* pad = gst_element_get_static_pad(sink_, "sink");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, &LendingSink::OnQuery, this, nullptr);
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &LendingSink::OnBuffer, this, nullptr);
+        gst_object_unref(pad);
+    }
+    ~LendingSink() { gst_object_unref(pool_); }
+    LendingSink(const LendingSink&) = delete;
+    LendingSink& operator=(const LendingSink&) = delete;
+    GstElement* Sink() const { return sink_; }
+    int Frames() const { return frames_.load(); }
+    int FramesInItsBuffers() const { return lent_.load(); }
+
+private:
+    static GstPadProbeReturn OnQuery(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+        if (GST_QUERY_TYPE(query) != GST_QUERY_ALLOCATION) return GST_PAD_PROBE_OK;
+        auto* self = static_cast<LendingSink*>(data);
+        GstCaps* caps = nullptr;
+        gboolean needPool = FALSE;
+        gst_query_parse_allocation(query, &caps, &needPool);
+        GstVideoInfo video;
+        if (!caps || !gst_video_info_from_caps(&video, caps)) return GST_PAD_PROBE_OK;
+        GstStructure* config = gst_buffer_pool_get_config(self->pool_);
+        gst_buffer_pool_config_set_params(config, caps, static_cast<guint>(video.size), 4, 0);
+        gst_buffer_pool_set_config(self->pool_, config);
+        gst_query_add_allocation_pool(query, self->pool_, static_cast<guint>(video.size), 4, 0);
+        gst_query_add_allocation_meta(query, GST_VIDEO_META_API_TYPE, nullptr);
+        return GST_PAD_PROBE_HANDLED;
+    }
+    static GstPadProbeReturn OnBuffer(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<LendingSink*>(data);
+        ++self->frames_;
+        if (GST_PAD_PROBE_INFO_BUFFER(info)->pool == self->pool_) ++self->lent_;
+        return GST_PAD_PROBE_OK;
+    }
+
+    GstElement* sink_;
+    GstBufferPool* pool_;
+    std::atomic<int> frames_{0};
+    std::atomic<int> lent_{0};
+};
+
+// With one output in use the picture is drawn straight into the buffers its sink lends, so no
+// frame is copied on its way to a display, and no queue hands it to another thread; with both
+// in use the split hands each a frame and the preview's leaky queue keeps it from capture.
+TEST_F(VideoSourceTest, TheOnlyOutputInUseHasThePictureDrawnInItsSinksBuffers) {
+    for (const bool both : {false, true}) {
+        auto source = VirtualVideoSource::Create("virtual-tv-lending");
+        ASSERT_TRUE(source);
+        LendingSink preview;
+        FrameCollector capture;
+        BufferCount queued(source->Element(), "preview-queue");
+        {
+            TestPipeline pipeline;
+            pipeline.Add(source->Element());
+            ASSERT_TRUE(pipeline.Link(source->PreviewPad(), preview.Sink()));
+            if (both) {
+                ASSERT_TRUE(pipeline.Link(source->CapturePad(), capture.Sink()));
+            }
+            ASSERT_TRUE(pipeline.Play());
+            pipeline.RunFor(500);
+            for (const auto& error : pipeline.Errors()) ADD_FAILURE() << error;
+            EXPECT_TRUE(pipeline.Stop());
+        }
+        EXPECT_GE(preview.Frames(), 8) << (both ? "both" : "preview alone");
+        if (both) {
+            EXPECT_GE(capture.Frames().size(), 8u);
+            EXPECT_GE(queued.Count(), 8);
+        } else {
+            EXPECT_EQ(preview.FramesInItsBuffers(), preview.Frames());
+            EXPECT_EQ(queued.Count(), 0);
+        }
+    }
+}
 
 TEST_F(VideoSourceTest, CompressedCaptureIsDrawnAsI420OfItsSize) {
     ASSERT_TRUE(source_->SetCaptureFormat({VideoEncoding::MJPG, 320, 240, 25, 1}));
