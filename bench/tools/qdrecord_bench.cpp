@@ -106,12 +106,14 @@ ChildRun RunLaunch(const fs::path& work, const std::string& size, int frames, co
     const int audioBuffers = static_cast<int>(frames / kFrameRate * 48000 / 1024);
     std::vector<std::string> args = {
         "gst-launch-1.0", "-q", "avimux", "name=m", "!", "filesink", "location=" + (work / "launch.avi").string(),
-        // The card's picture: scrolling colour bars with the channel caption, then its picture
-        // controls; x264's work depends on what it is given, so the picture must be the same.
+        // The card's picture: scrolling colour bars with the channel caption (outlined, with a
+        // shadow, at its 640-pixel size), then its picture controls; x264's work depends on what
+        // it is given, so the picture must be the same.
         "videotestsrc", "is-live=true", "pattern=smpte", "horizontal-speed=4", "num-buffers=" + std::to_string(frames), "!",
         "video/x-raw,format=YUY2,width=" + size.substr(0, x) + ",height=" + size.substr(x + 1) + ",framerate=30000/1001",
-        "!", "textoverlay", "text=" + media::ChannelCaption(1, kChannelOnePictureHz), "shaded-background=true",
-        "font-desc=Sans Bold 28", "valignment=top", "halignment=left", "!", "videobalance", "!", "gamma", "!",
+        "!", "textoverlay", "text=" + media::ChannelCaption(1, kChannelOnePictureHz), "draw-outline=true",
+        "draw-shadow=true", "auto-resize=false", "font-desc=Sans Bold 28", "valignment=top", "halignment=left", "!",
+        "videobalance", "!", "gamma", "!",
         "videoconvert", "!", "x264enc"};
     args.insert(args.end(), encoder.begin(), encoder.end());
     const std::vector<std::string> audio = {"!", "m.", "audiotestsrc", "is-live=true", "num-buffers=" + std::to_string(audioBuffers), "!",
