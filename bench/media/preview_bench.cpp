@@ -1,6 +1,6 @@
 // CPU time per frame of the preview graph at 1280x720 YUY2 (virtual TV card capture pin ->
 // Smart Tee -> Null Renderer, through the filter graph) against the same work as a plain
-// gst-launch-1.0 pipeline.
+// gst-launch-1.0 pipeline: the card's picture (card_picture_launch.h), a tee and a queue.
 //
 // Both sides are measured the same way, from the kernel's CPU accounting:
 // - the graph runs in this process; from its first frame at the renderer on, for a fixed time,
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/media/bench_support.h"
+#include "bench/media/card_picture_launch.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/moniker.h"
 #include "platform/media/devices/device_catalog.h"
@@ -183,11 +184,10 @@ bool MeasureGraph(Measurement& out, std::string& error) {
 
 // CPU seconds of one gst-launch-1.0 run of `frames` frames, or a negative value on failure.
 double LaunchCpuSeconds(int frames) {
-    std::vector<std::string> args = {"gst-launch-1.0", "-q", "videotestsrc", "is-live=true", "pattern=smpte",
-                                     "num-buffers=" + std::to_string(frames), "!", "textoverlay", "!",
-                                     "videobalance", "!",
-                                     "video/x-raw,format=YUY2,width=1280,height=720,framerate=30000/1001", "!",
-                                     "tee", "!", "queue", "!", "fakesink"};
+    std::vector<std::string> args = {"gst-launch-1.0", "-q"};
+    const std::vector<std::string> picture = bench::CardPictureLaunchArgs(1280, 720, frames);
+    args.insert(args.end(), picture.begin(), picture.end());
+    args.insert(args.end(), {"!", "tee", "!", "queue", "!", "fakesink"});
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "bench/media/bench_support.h"
+#include "bench/media/card_picture_launch.h"
 #include "bench/tools/record_profiles.h"
 #include "platform/com/com_runtime.h"
 #include "platform/media/devices/device_catalog.h"
-#include "platform/media/virtual_card/card_formats.h"
 
 // After the platform's headers, whose names the system's macros would otherwise replace.
 #include <fcntl.h>
@@ -42,7 +42,6 @@ namespace fs = std::filesystem;
 constexpr int kLongSeconds = 12;
 constexpr int kShortSeconds = 2;
 constexpr double kFrameRate = 30000.0 / 1001.0;
-constexpr LONG kChannelOnePictureHz = 91'250'000;  // where a fresh configuration tunes the card
 
 struct ChildRun {
     bool ok = false;
@@ -103,20 +102,17 @@ std::string VideoSize(const fs::path& work, const std::string& file) {
 
 ChildRun RunLaunch(const fs::path& work, const std::string& size, int frames, const std::vector<std::string>& encoder) {
     const auto x = size.find('x');
-    const int audioBuffers = static_cast<int>(frames / kFrameRate * 48000 / 1024);
-    std::vector<std::string> args = {
-        "gst-launch-1.0", "-q", "avimux", "name=m", "!", "filesink", "location=" + (work / "launch.avi").string(),
-        // The card's picture: scrolling colour bars with the channel caption (outlined, with a
-        // shadow, at its 640-pixel size), then its picture controls; x264's work depends on what
-        // it is given, so the picture must be the same.
-        "videotestsrc", "is-live=true", "pattern=smpte", "horizontal-speed=4", "num-buffers=" + std::to_string(frames), "!",
-        "video/x-raw,format=YUY2,width=" + size.substr(0, x) + ",height=" + size.substr(x + 1) + ",framerate=30000/1001",
-        "!", "textoverlay", "text=" + media::ChannelCaption(1, kChannelOnePictureHz), "draw-outline=true",
-        "draw-shadow=true", "auto-resize=false", "font-desc=Sans Bold 28", "valignment=top", "halignment=left", "!",
-        "videobalance", "!", "gamma", "!",
-        "videoconvert", "!", "x264enc"};
+    // The card's sound comes in 10-ms buffers, each a chunk of the file: the same here.
+    const int audioBuffers = static_cast<int>(frames / kFrameRate * 100);
+    std::vector<std::string> args = {"gst-launch-1.0", "-q", "avimux", "name=m", "!", "filesink",
+                                     "location=" + (work / "launch.avi").string()};
+    const std::vector<std::string> picture =
+        bench::CardPictureLaunchArgs(std::stoi(size.substr(0, x)), std::stoi(size.substr(x + 1)), frames);
+    args.insert(args.end(), picture.begin(), picture.end());
+    args.insert(args.end(), {"!", "videoconvert", "!", "x264enc"});
     args.insert(args.end(), encoder.begin(), encoder.end());
-    const std::vector<std::string> audio = {"!", "m.", "audiotestsrc", "is-live=true", "num-buffers=" + std::to_string(audioBuffers), "!",
+    const std::vector<std::string> audio = {"!", "m.", "audiotestsrc", "is-live=true", "samplesperbuffer=480",
+        "num-buffers=" + std::to_string(audioBuffers), "!",
         "audio/x-raw,format=S16LE,rate=48000,channels=2", "!", "m."};
     args.insert(args.end(), audio.begin(), audio.end());
     return Spawn(args, work / "launch.txt");
