@@ -58,6 +58,17 @@ protected:
         EXPECT_TRUE(bar_.lines.empty()) << LastReport();
     }
 
+    // The card's picture and sound recorded through `compressorName` into one OpenDML file.
+    void StartOpenDml(const char* compressorName) {
+        CMuxProfile mux = Profile(2);
+        CCompressorProfile compressor;
+        compressor.VideoCompressorName = compressorName;
+        CDeviceProfile device;
+        device.CaptureVideoMode = 3;
+        device.CaptureAudioMode = 2;
+        Start(&device, &compressor, &mux);
+    }
+
     bool WaitForEvent(LONG wanted, std::chrono::milliseconds time) {
         const auto end = std::chrono::steady_clock::now() + time;
         while (std::chrono::steady_clock::now() < end) {
@@ -100,13 +111,7 @@ TEST_F(TalvinMuxEngineTest, SplitLayoutRecordsThreeNumberedPlayablePiecesThenThe
 }
 
 TEST_F(TalvinMuxEngineTest, OpenDmlLayoutWritesOneFileReadToItsEndWithBothStreamsOfTheRecordedLength) {
-    CMuxProfile mux = Profile(2);
-    CCompressorProfile compressor;
-    compressor.VideoCompressorName = "Motion JPEG";
-    CDeviceProfile device;
-    device.CaptureVideoMode = 3;
-    device.CaptureAudioMode = 2;
-    ASSERT_NO_FATAL_FAILURE(Start(&device, &compressor, &mux));
+    ASSERT_NO_FATAL_FAILURE(StartOpenDml("Motion JPEG"));
     const auto started = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(3s);
     EXPECT_EQ(engine_->StopGraph(), S_OK);
@@ -140,13 +145,7 @@ TEST_F(TalvinMuxEngineTest, OpenDmlLayoutWritesOneFileReadToItsEndWithBothStream
 // x264 moves its timestamps and its segment 1000 hours on; the picture's stream must still
 // start with the recording rather than 1000 hours into it.
 TEST_F(TalvinMuxEngineTest, AnEncoderThatShiftsItsTimestampsStillStartsThePictureWithTheRecording) {
-    CMuxProfile mux = Profile(2);
-    CCompressorProfile compressor;
-    compressor.VideoCompressorName = "H.264 (x264)";
-    CDeviceProfile device;
-    device.CaptureVideoMode = 3;
-    device.CaptureAudioMode = 2;
-    ASSERT_NO_FATAL_FAILURE(Start(&device, &compressor, &mux));
+    ASSERT_NO_FATAL_FAILURE(StartOpenDml("H.264 (x264)"));
     std::this_thread::sleep_for(2s);
     EXPECT_EQ(engine_->StopGraph(), S_OK);
     engine_->TearDownGraph();
