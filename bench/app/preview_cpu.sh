@@ -12,14 +12,15 @@
 #
 #   bench/app/preview_cpu.sh [BIN_DIR]     (default build/bench/bin)
 #
-# SETTLE and SAMPLE (seconds) set the settling and the sampling time. Nothing outside a
+# SETTLE and SAMPLE (seconds) set the settling and the sampling time; /proc counts CPU time in
+# hundredths of a second, so a longer sample resolves the small figures better. Nothing outside a
 # temporary directory is touched: the program gets an empty HOME and XDG directories, and the
 # machine's own capture devices and sound output stay hidden from it.
 set -euo pipefail
 
 BIN_DIR=${1:-build/bench/bin}
 SETTLE=${SETTLE:-3}
-SAMPLE=${SAMPLE:-10}
+SAMPLE=${SAMPLE:-20}
 PROGRAM="$BIN_DIR/quilldeck"
 PROBE="$BIN_DIR/first_picture"
 for f in "$PROGRAM" "$PROBE"; do
@@ -133,7 +134,7 @@ gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte horizontal-speed=4 ! \
     video/x-raw,format=BGRx,width=640,height=480,framerate=30000/1001 ! \
     textoverlay text="CH 1  91.250 MHz" font-desc="Sans Bold 28" valignment=top halignment=left ! \
     videoconvert chroma-mode=none dither=none ! ximagesink \
-    audiotestsrc is-live=true wave=sine-table samplesperbuffer=480 volume=0.4 ! \
+    audiotestsrc is-live=true wave=sine-table samplesperbuffer=4800 volume=0.4 ! \
     audio/x-raw,format=S16LE,rate=48000,channels=2 ! fakesink sync=true \
     >"$work/same_work.log" 2>&1 &
 same_work=$!

@@ -102,8 +102,8 @@ std::string VideoSize(const fs::path& work, const std::string& file) {
 
 ChildRun RunLaunch(const fs::path& work, const std::string& size, int frames, const std::vector<std::string>& encoder) {
     const auto x = size.find('x');
-    // The card's sound comes in 10-ms buffers, each a chunk of the file: the same here.
-    const int audioBuffers = static_cast<int>(frames / kFrameRate * 100);
+    // The card's sound comes in buffers of a tenth of a second, each a chunk of the file: the same here.
+    const int audioBuffers = static_cast<int>(frames / kFrameRate * 10);
     std::vector<std::string> args = {"gst-launch-1.0", "-q", "avimux", "name=m", "!", "filesink",
                                      "location=" + (work / "launch.avi").string()};
     const std::vector<std::string> picture =
@@ -111,7 +111,7 @@ ChildRun RunLaunch(const fs::path& work, const std::string& size, int frames, co
     args.insert(args.end(), picture.begin(), picture.end());
     args.insert(args.end(), {"!", "videoconvert", "!", "x264enc"});
     args.insert(args.end(), encoder.begin(), encoder.end());
-    const std::vector<std::string> audio = {"!", "m.", "audiotestsrc", "is-live=true", "samplesperbuffer=480",
+    const std::vector<std::string> audio = {"!", "m.", "audiotestsrc", "is-live=true", "samplesperbuffer=4800",
         "num-buffers=" + std::to_string(audioBuffers), "!",
         "audio/x-raw,format=S16LE,rate=48000,channels=2", "!", "m."};
     args.insert(args.end(), audio.begin(), audio.end());

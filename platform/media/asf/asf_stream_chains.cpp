@@ -95,8 +95,12 @@ std::vector<GstElement*> MakeAudioEncodeElements(const WmAudioStream& audio) {
                                         audio.channels, nullptr);
     GstElement* encoder = MakeElement("avenc_wmav2", nullptr);
     if (encoder) g_object_set(encoder, "bitrate", audio.bitrate, nullptr);
+    // libav's WMA encoder reads past its input when a buffer holds more than its frame at some
+    // rates (22050 Hz mono with 1102 samples or more), so the sound reaches it in 20-ms pieces.
+    GstElement* pieces = MakeElement("audiobuffersplit", nullptr);
+    if (pieces) gst_util_set_object_arg(G_OBJECT(pieces), "output-buffer-duration", "1/50");
     return Complete({MakeElement("audioconvert", nullptr), MakeElement("audioresample", nullptr), CapsFilter(caps),
-                     encoder, MakeElement("queue", nullptr)});
+                     pieces, encoder, MakeElement("queue", nullptr)});
 }
 
 }  // namespace media

@@ -49,7 +49,8 @@ CapturePin::CapturePin(CBaseFilter* owner, PinSetup setup)
     : CBasePin(owner, setup.pad ? GST_PAD(gst_object_ref(setup.pad)) : nullptr, std::move(setup.name), &setup.category,
                setup.direction),
       formats_(std::move(setup.formats)),
-      gate_(std::move(setup.gate)) {
+      gate_(std::move(setup.gate)),
+      bufferSize_(std::move(setup.bufferSize)) {
     if (gate_ && setup.pad) {
         delivered_ = std::make_shared<ByteCount>();
         gst_pad_add_probe(setup.pad,
@@ -133,6 +134,7 @@ HRESULT CapturePin::SuggestAllocatorProperties(const ALLOCATOR_PROPERTIES* prope
     if (p.cBuffers < -1 || p.cbBuffer < -1 || p.cbAlign < -1 || p.cbPrefix < -1 || p.cBuffers == 0 ||
         p.cbAlign == 0)
         return E_INVALIDARG;
+    if (bufferSize_ && !bufferSize_(p.cbBuffer == -1 ? 0 : p.cbBuffer)) return VFW_E_WRONG_STATE;
     suggested_ = p;
     return S_OK;
 }

@@ -12,6 +12,7 @@
 
 #include "platform/media/gst.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +31,9 @@ struct PinSetup {
     GstPad* pad = nullptr;                  // borrowed; null for a medium pin
     std::unique_ptr<PinFormats> formats;    // null: no IAMStreamConfig
     std::shared_ptr<FrameGate> gate;        // null: no IAMDroppedFrames
+    // Sets the size of the buffers the pin sends (0: its own choice); null where the source
+    // decides alone. False when the size cannot change now.
+    std::function<bool(LONG bytes)> bufferSize;
 };
 
 class CapturePin final : public CBasePin,
@@ -84,6 +88,7 @@ private:
 
     std::unique_ptr<PinFormats> formats_;
     std::shared_ptr<FrameGate> gate_;
+    std::function<bool(LONG bytes)> bufferSize_;
     CapturePin* medium_ = nullptr;
     std::shared_ptr<ByteCount> delivered_;  // what really leaves the pin, for the average frame size
 

@@ -41,6 +41,7 @@ public:
         capture.formats = std::make_unique<PinFormats>(std::move(caps), IndexOf(src->Format()), [src](int index, GstCaps*) {
             return src->SetFormat(AudioCapabilities()[static_cast<std::size_t>(index)]) ? S_OK : E_FAIL;
         });
+        capture.bufferSize = [src](LONG bytes) { return src->SetBufferBytes(static_cast<unsigned>(bytes)); };
         AddPin(std::make_unique<CapturePin>(this, std::move(capture)));
         AddPin(std::make_unique<AudioInputPin>(this, u"Tuner Audio In"));
         AddPin(std::make_unique<AudioInputPin>(this, u"Line In"));

@@ -55,6 +55,8 @@ GstElement* MakeNativeVideoSink(const NativeWindow& window, bool* scalesItself) 
     // for a first frame, as with the toolkit path.
     g_object_set(sink, "sync", TRUE, "qos", TRUE, "async", FALSE, "handle-events", FALSE, nullptr);
     if (scales) g_object_set(sink, "force-aspect-ratio", FALSE, nullptr);
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "handle-expose"))
+        g_object_set(sink, "handle-expose", FALSE, nullptr);
     gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink), window.handle);
     if (scalesItself) *scalesItself = scales;
     return sink;

@@ -25,8 +25,8 @@ VirtualAudioSource::~VirtualAudioSource() {
 bool VirtualAudioSource::Build(const char* name) {
     bin_ = gst_bin_new(name);
     gst_object_ref_sink(bin_);
-    // 10 ms buffers at 48 kHz: short enough for a capture latency like a sound card's.
-    tone_ = MakeToneElement("tone", 480);
+    // Buffers of a tenth of a second unless the capture pin is asked for another size.
+    tone_ = MakeToneElement("tone");
     caps_ = MakeElement("capsfilter", "capture-caps");
     if (!AddElements(GST_BIN(bin_), {tone_, caps_})) return false;
     g_object_set(tone_, "volume", kToneVolume, nullptr);
@@ -40,12 +40,22 @@ bool VirtualAudioSource::Build(const char* name) {
     return true;
 }
 
-bool VirtualAudioSource::SetFormat(const AudioFormat& format) {
+bool VirtualAudioSource::Stopped() const {
     GstState current = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
     gst_element_get_state(bin_, &current, &pending, 0);
-    if (!IsAudioCapability(format) || current > GST_STATE_READY || pending > GST_STATE_READY) return false;
+    return current <= GST_STATE_READY && pending <= GST_STATE_READY;
+}
+
+bool VirtualAudioSource::SetFormat(const AudioFormat& format) {
+    if (!IsAudioCapability(format) || !Stopped()) return false;
     format_ = format;
     SetFilterCaps(caps_, AudioCapsFor(format_));
+    return true;
+}
+
+bool VirtualAudioSource::SetBufferBytes(unsigned bytes) {
+    if (!Stopped()) return false;
+    g_object_set(tone_, "buffer-bytes", bytes, nullptr);
     return true;
 }
 

@@ -24,6 +24,9 @@ public:
     // Only while stopped, and only one of the capabilities.
     bool SetFormat(const AudioFormat& format);
     const AudioFormat& Format() const { return format_; }
+    // The size of each buffer (whole sample frames of it); 0 is a tenth of a second, the default.
+    // Only while stopped.
+    bool SetBufferBytes(unsigned bytes);
 
     void SetToneFrequency(double hertz);
     double ToneFrequency() const;
@@ -38,6 +41,7 @@ public:
 private:
     VirtualAudioSource() = default;
     bool Build(const char* name);
+    bool Stopped() const;
 
     GstElement* bin_ = nullptr;
     GstElement* tone_ = nullptr;

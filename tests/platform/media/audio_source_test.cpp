@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 #include <numbers>
@@ -74,9 +75,9 @@ TEST_F(AudioSourceTest, ToneFollowsTheChannel) {
     }
 }
 
-TEST_F(AudioSourceTest, DefaultIsLiveStereo48kWithContiguousSampleOffsets) {
-    const auto buffers = Record(500);
-    ASSERT_GE(buffers.size(), 20u);
+TEST_F(AudioSourceTest, DefaultIsLiveStereo48kInTenthsOfASecondWithContiguousSampleOffsets) {
+    const auto buffers = Record(650);
+    ASSERT_GE(buffers.size(), 4u);
     EXPECT_NE(caps_.find("rate=(int)48000"), std::string::npos) << caps_;
     EXPECT_NE(caps_.find("channels=(int)2"), std::string::npos) << caps_;
     EXPECT_NE(caps_.find("S16LE"), std::string::npos) << caps_;
@@ -84,15 +85,133 @@ TEST_F(AudioSourceTest, DefaultIsLiveStereo48kWithContiguousSampleOffsets) {
         EXPECT_EQ(buffers[i].offset, buffers[i - 1].offsetEnd);
         EXPECT_GT(buffers[i].pts, buffers[i - 1].pts);
     }
-    EXPECT_LE(buffers.size(), 60u) << "a live source must not run faster than real time";
+    for (std::size_t i = 0; i + 1 < buffers.size(); ++i) {
+        EXPECT_EQ(buffers[i].offsetEnd - buffers[i].offset, 4800u) << "buffer " << i;
+        EXPECT_EQ(buffers[i].duration, 100 * GST_MSECOND) << "buffer " << i;
+    }
+    EXPECT_LE(buffers.size(), 7u) << "a live source must not run faster than real time";
+}
+
+// Ten-millisecond buffers of `format`, for checks that need many of them.
+unsigned TenMilliseconds(const AudioFormat& format) {
+    return static_cast<unsigned>(format.sampleRate / 100 * format.channels * 2);
+}
+
+TEST_F(AudioSourceTest, BufferSizeIsTakenInWholeSampleFramesAndOnlyWhileStopped) {
+    ASSERT_TRUE(source_->SetFormat({48000, 2, 16}));
+    ASSERT_TRUE(source_->SetBufferBytes(1923));  // 480 frames and 3 bytes
+    const auto buffers = Record(200);
+    ASSERT_GE(buffers.size(), 10u);
+    for (const auto& b : buffers) EXPECT_EQ(b.size, 1920u);
+
+    TestPipeline pipeline;
+    pipeline.Add(source_->Element());
+    FrameCollector capture;
+    ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+    ASSERT_TRUE(pipeline.Play());
+    pipeline.RunFor(50);
+    EXPECT_FALSE(source_->SetBufferBytes(0));
+    EXPECT_TRUE(pipeline.Stop());
+    EXPECT_TRUE(source_->SetBufferBytes(0));
 }
 
 // Every sample of a recording against the tone it should be: kToneVolume of full scale, the
 // set pitch, phase 0 at the first sample, both channels alike; so the tone runs on unbroken
 // across buffers and across the repeats of its precomputed cycle.
+// A capture device hands out a buffer once it is full: never before the clock has passed the
+// buffer's last sample.
+TEST_F(AudioSourceTest, ABufferLeavesOnlyOnceTheClockHasPassedItsLastSample) {
+    struct Seen {
+        GstElement* element = nullptr;
+        std::atomic<int> buffers{0};
+        std::atomic<GstClockTimeDiff> earliest{G_MAXINT64};  // leaving time minus the buffer's end
+    } seen;
+    seen.element = source_->Element();
+    GstOwned<GstPad> out(gst_element_get_static_pad(source_->Element(), "capture"));
+    gst_pad_add_probe(
+        out.get(), GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            auto* s = static_cast<Seen*>(data);
+            GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+            GstClock* clock = gst_element_get_clock(s->element);
+            if (!clock) return GST_PAD_PROBE_OK;
+            const auto running = static_cast<GstClockTimeDiff>(gst_clock_get_time(clock) - gst_element_get_base_time(s->element));
+            gst_object_unref(clock);
+            const auto end = static_cast<GstClockTimeDiff>(GST_BUFFER_PTS(buffer) + GST_BUFFER_DURATION(buffer));
+            GstClockTimeDiff earliest = s->earliest.load();
+            while (running - end < earliest && !s->earliest.compare_exchange_weak(earliest, running - end)) {
+            }
+            ++s->buffers;
+            return GST_PAD_PROBE_OK;
+        },
+        &seen, nullptr);
+    Record(450);
+    EXPECT_GE(seen.buffers.load(), 3);
+    EXPECT_GE(seen.earliest.load(), 0) << "a buffer left " << -seen.earliest.load() / 1000 << " us before its end";
+}
+
+TEST_F(AudioSourceTest, AnEndOfStreamDeliversTheSamplesCapturedUpToIt) {
+    FrameCollector capture(1000);
+    TestPipeline pipeline;
+    pipeline.Add(source_->Element());
+    ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+    ASSERT_TRUE(pipeline.Play());
+    pipeline.RunFor(250);
+    GstClock* clock = gst_element_get_clock(pipeline.Get());
+    ASSERT_NE(clock, nullptr);
+    const GstClockTime sentAt = gst_clock_get_time(clock) - gst_element_get_base_time(pipeline.Get());
+    gst_object_unref(clock);
+    ASSERT_TRUE(gst_element_send_event(pipeline.Get(), gst_event_new_eos()));
+    GstBus* bus = gst_element_get_bus(pipeline.Get());
+    GstMessage* end = gst_bus_timed_pop_filtered(bus, 5 * GST_SECOND,
+                                                 static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    gst_object_unref(bus);
+    ASSERT_NE(end, nullptr) << "no end of stream";
+    EXPECT_EQ(GST_MESSAGE_TYPE(end), GST_MESSAGE_EOS);
+    gst_message_unref(end);
+    EXPECT_TRUE(pipeline.Stop());
+
+    const auto buffers = capture.Frames();
+    ASSERT_GE(buffers.size(), 3u);
+    for (std::size_t i = 1; i < buffers.size(); ++i) EXPECT_EQ(buffers[i].offset, buffers[i - 1].offsetEnd);
+    const double lastSample = static_cast<double>(buffers.back().offsetEnd) / 48000.0;
+    EXPECT_NEAR(lastSample, static_cast<double>(sentAt) / GST_SECOND, 0.015)
+        << "the sound must end where the end of stream was asked for, not at a buffer's edge";
+    EXPECT_EQ(buffers.back().duration, gst_util_uint64_scale_int(buffers.back().offsetEnd, GST_SECOND, 48000) -
+                                           gst_util_uint64_scale_int(buffers.back().offset, GST_SECOND, 48000));
+}
+
+// Downstream sinks wait one buffer's time for the sound, so they must be told of it.
+TEST_F(AudioSourceTest, ReportsOneBufferOfLatency) {
+    struct Case {
+        unsigned bytes;
+        GstClockTime latency;
+    };
+    for (const Case c : {Case{0, 100 * GST_MSECOND}, Case{1920, 10 * GST_MSECOND}}) {
+        ASSERT_TRUE(source_->SetBufferBytes(c.bytes));
+        FrameCollector capture;
+        TestPipeline pipeline;
+        pipeline.Add(source_->Element());
+        ASSERT_TRUE(pipeline.Link(source_->CapturePad(), capture.Sink()));
+        ASSERT_TRUE(pipeline.Play());
+        pipeline.RunFor(150);
+        GstQuery* query = gst_query_new_latency();
+        ASSERT_TRUE(gst_pad_query(source_->CapturePad(), query));
+        gboolean live = FALSE;
+        GstClockTime min = 0, max = 0;
+        gst_query_parse_latency(query, &live, &min, &max);
+        gst_query_unref(query);
+        EXPECT_TRUE(live);
+        EXPECT_EQ(min, c.latency) << c.bytes << " bytes";
+        EXPECT_TRUE(max == GST_CLOCK_TIME_NONE || max >= min);
+        EXPECT_TRUE(pipeline.Stop());
+    }
+}
+
 TEST_F(AudioSourceTest, TheToneIsOneUnbrokenSineAcrossBuffersAndCycles) {
     for (const AudioFormat format : {AudioFormat{48000, 2, 16}, AudioFormat{44100, 1, 16}}) {
         ASSERT_TRUE(source_->SetFormat(format));
+        ASSERT_TRUE(source_->SetBufferBytes(TenMilliseconds(format)));
         source_->SetToneFrequency(ToneFrequencyForChannel(7));  // 475 Hz: a cycle of 96 ms at 48 kHz
         const auto buffers = Record(400);
         ASSERT_GE(buffers.size(), 20u);
@@ -137,6 +256,7 @@ TEST_F(AudioSourceTest, BuffersShareTheSamplesOfOneCycle) {
             return GST_PAD_PROBE_OK;
         },
         &seen, nullptr);
+    ASSERT_TRUE(source_->SetBufferBytes(TenMilliseconds(source_->Format())));
     Record(300);
     std::lock_guard lock(seen.mutex);
     ASSERT_GE(seen.parents.size(), 10u);

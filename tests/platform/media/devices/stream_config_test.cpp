@@ -3,10 +3,13 @@
 
 #include <cstring>
 
+#include "platform/media/gst.h"
+
 #include "platform/media/devices/virtual_devices.h"
 #include "tests/platform/media/devices/device_fixture.h"
 #include "platform/media/capture_constants.h"
 #include "platform/media/interfaces/filters.h"
+#include "platform/media/interfaces/gst_filter.h"
 #include "platform/media/interfaces/stream_config.h"
 
 namespace media::test {
@@ -209,6 +212,37 @@ TEST_F(StreamConfigTest, BufferSuggestionsAreKeptAndTheRestIsThePinsOwnChoice) {
     const ALLOCATOR_PROPERTIES bad{0, -1, -1, -1};
     EXPECT_EQ(E_INVALIDARG, buffers->SuggestAllocatorProperties(&bad));
     EXPECT_EQ(E_POINTER, buffers->SuggestAllocatorProperties(nullptr));
+}
+
+// The card's sound leaves in buffers of the size the capture pin reports: a tenth of a second of
+// its own choice, or what was asked of it.
+TEST_F(StreamConfigTest, TheAudioPinsBufferSizeIsTheSizeOfTheSoundsBuffers) {
+    ComPtr<IBaseFilter> audio = Bind(kVirtualTvCardAudioName);
+    ASSERT_TRUE(audio);
+    ComPtr<IAMBufferNegotiation> buffers = As<IAMBufferNegotiation>(PinNamed(audio.Get(), u"Capture").Get());
+    ASSERT_TRUE(buffers);
+    GstElement* tone = gst_bin_get_by_name(GST_BIN(As<IGstFilter>(audio.Get())->GetElement()), "tone");
+    ASSERT_NE(tone, nullptr);
+    auto toneBytes = [tone] {
+        guint bytes = 1;
+        g_object_get(tone, "buffer-bytes", &bytes, nullptr);
+        return bytes;
+    };
+    ALLOCATOR_PROPERTIES props{};
+    ASSERT_EQ(S_OK, buffers->GetAllocatorProperties(&props));
+    EXPECT_EQ(48000 * 2 * 2 / 10, props.cbBuffer);
+    EXPECT_EQ(0u, toneBytes()) << "the tone's own choice: a tenth of a second";
+
+    const ALLOCATOR_PROPERTIES small{-1, 3840, -1, -1};
+    ASSERT_EQ(S_OK, buffers->SuggestAllocatorProperties(&small));
+    ASSERT_EQ(S_OK, buffers->GetAllocatorProperties(&props));
+    EXPECT_EQ(3840, props.cbBuffer);
+    EXPECT_EQ(3840u, toneBytes());
+
+    const ALLOCATOR_PROPERTIES own{-1, -1, -1, -1};
+    ASSERT_EQ(S_OK, buffers->SuggestAllocatorProperties(&own));
+    EXPECT_EQ(0u, toneBytes());
+    gst_object_unref(tone);
 }
 
 }  // namespace
