@@ -82,6 +82,8 @@ TEST_F(QdrecordTool, TenSecondsOnAFreshConfigurationGiveATenSecondFileInSync) {
     ASSERT_GT(rate, 0);
     EXPECT_NEAR(video, 10.0, 0.2);
     EXPECT_NEAR(samples / rate, video, 0.040) << "audio and video end apart";
+    ASSERT_TRUE(std::regex_search(run.output, match, std::regex("frames captured: (\\d+)\n"))) << run.output;
+    EXPECT_EQ(std::stod(match[1].str()), ProbeStream(file, "v", "nb_frames")) << "the count must be the file's";
 }
 
 TEST_F(QdrecordTool, ProfileThatDoesNotExistIsACommandLineError) {

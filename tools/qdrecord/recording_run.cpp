@@ -10,6 +10,7 @@
 #include "app/module_registration.h"
 #include "common/module_interfaces.h"
 #include "engine/capture_engine.h"
+#include "engine/recording_statistics.h"
 #include "engine/still_image_name.h"
 #include "platform/media/interfaces/control.h"
 #include "platform/system/profile_directory.h"
@@ -208,16 +209,12 @@ int Record(const Request& request) {
     }
     const auto started = std::chrono::steady_clock::now();
     const LONG ended = RunFor(engine.Session().MediaEvent.Get(), request.seconds);
-    LONG dropped = 0, captured = 0;
-    if (IAMDroppedFrames* frames = engine.Session().DroppedFrames.Get()) {
-        frames->GetNumDropped(&dropped);
-        frames->GetNumNotDropped(&captured);
-        dropped -= engine.Session().BaselineDropped;
-        captured -= engine.Session().BaselineNotDropped;
-    }
     ComPtr<ITalvinAVIMux> multiplexer = engine.Session().AviMuxControl;  // the stop lets the session go
     const HRESULT stopped = engine.StopGraph();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // Read from the stopped filters, so the counts include the frames the stop still wrote.
+    const RecordingStatistics statistics = ReadRecordingStatistics(engine.Session());
+    const LONG captured = statistics.Captured, dropped = statistics.Dropped;
     engine.TearDownGraph();
     termination::StopWatchingSignals();
 
