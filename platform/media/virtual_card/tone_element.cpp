@@ -378,7 +378,7 @@ int ToneSamplesPerBuffer(unsigned bufferBytes, int rate, int channels) {
     if (rate <= 0 || channels <= 0) return 1;
     if (bufferBytes == 0) return std::max(1, rate / 10);
     const unsigned frameBytes = static_cast<unsigned>(channels) * sizeof(std::int16_t);
-    return static_cast<int>(std::max(1u, bufferBytes / frameBytes));
+    return static_cast<int>(std::clamp(bufferBytes / frameBytes, 1u, static_cast<unsigned>(rate)));
 }
 
 }  // namespace media

@@ -13,12 +13,13 @@ namespace media {
 
 // A new tone element (floating reference). Its properties: "freq" (hertz, rounded to a whole
 // hertz so that a cycle of at most one second repeats it exactly), "volume" (0 to 1 of full
-// scale) and "buffer-bytes" (the size of each buffer, rounded down to whole sample frames; 0,
-// the default, is a tenth of a second); set from any thread, they take effect from the next
-// buffer.
+// scale) and "buffer-bytes" (the size of each buffer, rounded down to whole sample frames, one
+// frame at least and one second at most; 0, the default, is a tenth of a second); set from any
+// thread, they take effect from the next buffer.
 GstElement* MakeToneElement(const char* name);
 
-// Samples per buffer for `bufferBytes` (0: a tenth of a second) of `channels` 16-bit channels.
+// Samples per buffer for `bufferBytes` (0: a tenth of a second) of `channels` 16-bit channels
+// at `rate`, kept between one sample and one second.
 int ToneSamplesPerBuffer(unsigned bufferBytes, int rate, int channels);
 
 }  // namespace media

@@ -1,4 +1,5 @@
 #include "platform/media/virtual_card/audio_source.h"
+#include "platform/media/virtual_card/tone_element.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,15 @@ TEST_F(AudioSourceTest, DefaultIsLiveStereo48kInTenthsOfASecondWithContiguousSam
 // Ten-millisecond buffers of `format`, for checks that need many of them.
 unsigned TenMilliseconds(const AudioFormat& format) {
     return static_cast<unsigned>(format.sampleRate / 100 * format.channels * 2);
+}
+
+TEST(ToneBufferSize, IsWholeFramesBetweenOneSampleAndOneSecond) {
+    EXPECT_EQ(ToneSamplesPerBuffer(0, 48000, 2), 4800);
+    EXPECT_EQ(ToneSamplesPerBuffer(0, 44100, 1), 4410);
+    EXPECT_EQ(ToneSamplesPerBuffer(1923, 48000, 2), 480);
+    EXPECT_EQ(ToneSamplesPerBuffer(1, 48000, 2), 1);
+    EXPECT_EQ(ToneSamplesPerBuffer(0x7fffffffu, 48000, 2), 48000) << "a suggestion from a stored profile is not trusted";
+    EXPECT_EQ(ToneSamplesPerBuffer(1920, 0, 0), 1);
 }
 
 TEST_F(AudioSourceTest, BufferSizeIsTakenInWholeSampleFramesAndOnlyWhileStopped) {
